@@ -1,0 +1,344 @@
+#include "tests/uninstaller/win_helpers.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace uninst_test {
+
+namespace {
+
+std::string TempRoot() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string root = temp;
+    if (!root.empty() && root.back() == '\\') root.pop_back();
+    return root + "\\uninst_test";
+}
+
+void ListInto(const std::string& root, const std::string& relative, std::set<std::string>& out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + (relative.empty() ? "" : "\\" + relative) + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string rel = relative.empty() ? name : relative + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.insert(rel + "\\");
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(root, rel, out);
+        } else {
+            out.insert(rel);
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lParam) {
+    auto* windows = reinterpret_cast<std::vector<HWND>*>(lParam);
+    windows->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
+    std::vector<HWND> all, mine;
+    EnumWindows(&CollectWindows, reinterpret_cast<LPARAM>(&all));
+    for (HWND hwnd : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        char cls[64] = {};
+        GetClassNameA(hwnd, cls, sizeof(cls));
+        if (owner == pid && std::strcmp(cls, className) == 0) mine.push_back(hwnd);
+    }
+    return mine;
+}
+
+std::string StaticTextOf(HWND box) {
+    std::vector<HWND> children;
+    EnumChildWindows(box, &CollectWindows, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        char cls[32] = {};
+        GetClassNameA(child, cls, sizeof(cls));
+        if (_stricmp(cls, "Static") != 0) continue;
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof(text));
+        if (text[0]) return text;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir(const std::string& name) {
+    static int counter = 0;
+    MakeDirs(TempRoot());
+    path = TempRoot() + "\\" + name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    RemoveAll(path);
+    MakeDirs(path);
+}
+
+ScratchDir::~ScratchDir() {
+    RemoveAll(path);
+}
+
+void RemoveAll(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        std::set<std::string> children;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, "..")) children.insert(fd.cFileName);
+            } while (FindNextFileA(h, &fd));
+            FindClose(h);
+        }
+        for (const std::string& child : children) RemoveAll(path + "\\" + child);
+    }
+    // Under Wine a Unix link to a folder cannot be removed from the Windows side.
+    if (!RemoveDirectoryA(path.c_str()) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        STARTUPINFOA si = {sizeof(si)};
+        PROCESS_INFORMATION pi;
+        typedef char*(CDECL * UnixName)(LPCWSTR);
+        auto toUnix = reinterpret_cast<UnixName>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char* unixPath = toUnix ? toUnix(wide) : nullptr;
+        if (!unixPath) return;
+        std::string command = std::string("/bin/rm -f '") + unixPath + "'";
+        HeapFree(GetProcessHeap(), 0, unixPath);
+        if (CreateProcessA("/bin/rm", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            WaitForSingleObject(pi.hProcess, 10000);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
+}
+
+void MakeDirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+void MakeFile(const std::string& path, const std::string& content) {
+    MakeDirs(path.substr(0, path.find_last_of('\\')));
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD Attributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+std::set<std::string> ListTree(const std::string& root) {
+    std::set<std::string> out;
+    ListInto(root, "", out);
+    return out;
+}
+
+bool MakeUnixSymlink(const std::string& target, const std::string& link) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!toUnix) return false;
+    auto unix = [&](const std::string& path) {
+        wchar_t wide[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+        char* p = toUnix(wide);
+        std::string s = p ? p : "";
+        if (p) HeapFree(GetProcessHeap(), 0, p);
+        return s;
+    };
+    std::string command = "/bin/ln -s '" + unix(target) + "' '" + unix(link) + "'";
+    STARTUPINFOA si = {sizeof(si)};
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA("/bin/ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 50 && !(Attributes(link) != INVALID_FILE_ATTRIBUTES); ++i) Sleep(20);
+    DWORD a = Attributes(link);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data) {
+    HKEY h;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return;
+    if (value)
+        RegSetValueExA(h, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(h);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY h;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const char* value) {
+    HKEY h;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    bool found = RegQueryValueExA(h, value, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(h);
+    return found;
+}
+
+void DeleteKeyTree(HKEY root, const std::string& key) {
+    HKEY h;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    char sub[260];
+    DWORD len = sizeof(sub);
+    while (RegEnumKeyExA(h, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        DeleteKeyTree(h, sub);
+        len = sizeof(sub);
+        if (KeyExists(h, sub)) break;
+    }
+    RegCloseKey(h);
+    RegDeleteKeyA(root, key.c_str());
+}
+
+static const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+static std::vector<std::string> ReadMultiSz(DWORD* type) {
+    std::vector<std::string> entries;
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &h) != ERROR_SUCCESS) return entries;
+    DWORD size = 0;
+    if (RegQueryValueExA(h, "PendingFileRenameOperations", nullptr, type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<char> data(size + 2, 0);
+        RegQueryValueExA(h, "PendingFileRenameOperations", nullptr, type, reinterpret_cast<BYTE*>(data.data()), &size);
+        // Pairs of source and target; an empty target means "delete".
+        for (size_t i = 0; i < size;) {
+            std::string s(&data[i]);
+            entries.push_back(s);
+            i += s.size() + 1;
+        }
+    }
+    RegCloseKey(h);
+    return entries;
+}
+
+std::vector<std::string> PendingRenames() {
+    DWORD type = 0;
+    return ReadMultiSz(&type);
+}
+
+void ForgetPendingRenames(const std::string& containing) {
+    DWORD type = REG_MULTI_SZ;
+    std::vector<std::string> entries = ReadMultiSz(&type);
+    std::string kept;
+    std::string needle = containing;
+    CharUpperA(&needle[0]);
+    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+        std::string source = entries[i];
+        CharUpperA(&source[0]);
+        if (!needle.empty() && source.find(needle) != std::string::npos) continue;
+        kept += entries[i] + '\0' + entries[i + 1] + '\0';
+    }
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    if (kept.empty()) {
+        RegDeleteValueA(h, "PendingFileRenameOperations");
+    } else {
+        kept += '\0';
+        RegSetValueExA(h, "PendingFileRenameOperations", 0, type, reinterpret_cast<const BYTE*>(kept.data()),
+                       static_cast<DWORD>(kept.size()));
+    }
+    RegCloseKey(h);
+}
+
+std::string SpecialFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
+    return path;
+}
+
+std::string TargetPath(const char* unixPath) {
+    std::string path = std::string("Z:") + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+Process::Process(const std::string& exe, const std::string& workDir) {
+    STARTUPINFOA si = {sizeof(si)};
+    std::string command = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info))
+        info = {};
+    else
+        WaitForInputIdle(info.hProcess, 10000);
+}
+
+Process::~Process() {
+    if (!info.hProcess) return;
+    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, 10000);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+DWORD Process::WaitExit(DWORD timeoutMs) {
+    if (!info.hProcess || WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    return code;
+}
+
+HWND Process::WaitMessageBox(const std::string& text, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        for (HWND box : TopLevelWindowsOf(info.dwProcessId, "#32770"))
+            if (IsWindowVisible(box) && StaticTextOf(box) == text) return box;
+        if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+HWND Process::FindWindowOfClass(const char* className) const {
+    std::vector<HWND> windows = TopLevelWindowsOf(info.dwProcessId, className);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+std::string Process::CurrentMessageBoxText() const {
+    for (HWND box : TopLevelWindowsOf(info.dwProcessId, "#32770"))
+        if (IsWindowVisible(box)) return StaticTextOf(box);
+    return std::string();
+}
+
+bool Answer(HWND box, int buttonId, DWORD timeoutMs) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button) return false;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && GetTickCount() - start < timeoutMs) Sleep(20);
+    return !IsWindow(box);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+}  // namespace uninst_test

@@ -1,0 +1,80 @@
+// Small Windows helpers for the uninstaller's tests: scratch folders, file trees,
+// registry keys, and driving the uninstaller process and its message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace uninst_test {
+
+// A fresh folder under %TEMP%\uninst_test, removed (without following links) at the end.
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::string& name);
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& Path() const { return path; }
+    std::string operator/(const std::string& relative) const { return path + "\\" + relative; }
+
+private:
+    std::string path;
+};
+
+// Removes a tree without ever entering a reparse point.
+void RemoveAll(const std::string& path);
+
+// Creates the file and every folder above it.
+void MakeFile(const std::string& path, const std::string& content = "x");
+void MakeDirs(const std::string& path);
+bool Exists(const std::string& path);
+DWORD Attributes(const std::string& path);
+
+// Every file and folder below `root`, relative, folders with a trailing "\".
+std::set<std::string> ListTree(const std::string& root);
+
+// A Unix symbolic link made from the Linux side (Wine shows it as a reparse point).
+bool MakeUnixSymlink(const std::string& target, const std::string& link);
+
+// Registry under `root`.
+void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data);
+bool KeyExists(HKEY root, const std::string& key);
+bool ValueExists(HKEY root, const std::string& key, const char* value);
+void DeleteKeyTree(HKEY root, const std::string& key);
+std::vector<std::string> PendingRenames();
+void ForgetPendingRenames(const std::string& containing);
+
+std::string SpecialFolder(int csidl);
+std::string TargetPath(const char* unixPath);  // Z:\... form of a build-tree path
+
+// The uninstaller process under test.
+class Process {
+public:
+    Process(const std::string& exe, const std::string& workDir);
+    ~Process();  // terminates it if it still runs
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    bool Started() const { return info.hProcess != nullptr; }
+    DWORD Id() const { return info.dwProcessId; }
+    // Exit code, or STILL_ACTIVE after the timeout.
+    DWORD WaitExit(DWORD timeoutMs);
+
+    // A top-level "#32770" of the process whose static text equals `text`.
+    HWND WaitMessageBox(const std::string& text, DWORD timeoutMs = 15000);
+    HWND FindWindowOfClass(const char* className) const;
+    // Any message box of the process, and its text ("" when there is none).
+    std::string CurrentMessageBoxText() const;
+
+private:
+    PROCESS_INFORMATION info = {};
+};
+
+// Presses IDYES, IDNO or IDOK and waits until the box is gone.
+bool Answer(HWND box, int buttonId, DWORD timeoutMs = 10000);
+
+COLORREF ScreenPixel(int x, int y);
+
+}  // namespace uninst_test

@@ -1,0 +1,38 @@
+#include "uninstaller/plan.h"
+
+#include "uninstaller/removal.h"
+
+namespace uninst {
+
+namespace {
+const char kCaption[] = "message";
+const char kNotComplete[] = "Uninstall not complete. Delete directory manually.";
+}  // namespace
+
+void RunPlan(UninstallWindow& window) {
+    HWND hwnd = window.Handle();
+    const UninstallSettings& s = window.Settings();
+    std::string directory;
+    // A "DIR" that could take the user's own files with it counts as no "DIR" at all.
+    if (s.verName.empty() || s.dir.empty() || !CheckInstallDirectory(s.dir, &directory)) {
+        MessageBoxA(hwnd, kNotComplete, kCaption, MB_OK);
+        DestroyWindow(hwnd);
+        return;
+    }
+    std::string question =
+        FormatBounded(259, "Do you wish to uninstall %s? \n\nDirectory %s", s.verName.c_str(), s.dir.c_str());
+    if (MessageBoxA(hwnd, question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        DestroyWindow(hwnd);
+        return;
+    }
+    if (!RemoveTree(directory.c_str(), "*.*", window.Keep())) {
+        MessageBoxA(hwnd, kNotComplete, kCaption, MB_OK);
+        return;  // the window stays until the user closes it
+    }
+    RemoveShortcuts(s);
+    RemoveExtensionAndFavorite(s);
+    RemoveUninstallEntry(s);
+    window.StartCompletionTimer();
+}
+
+}  // namespace uninst

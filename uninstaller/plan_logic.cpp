@@ -1,0 +1,166 @@
+#include "uninstaller/plan_logic.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace uninst {
+
+namespace {
+
+constexpr size_t kMaxLinePiece = 498;  // fgets(buf, 499, f)
+
+bool BeginsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+bool Contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// atoi: leading white space, optional sign, digits; anything else ends the number.
+int ReadInt(const char* p) {
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = (*p++ == '-');
+    unsigned value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<unsigned>(*p - '0');
+    return static_cast<int>(negative ? 0u - value : value);
+}
+
+}  // namespace
+
+void KeepList::Add(const std::string& name) {
+    names.push_back(UpperAscii(name));
+}
+
+bool KeepList::Contains(const std::string& fileName) const {
+    std::string upper = UpperAscii(fileName);
+    return std::find(names.begin(), names.end(), upper) != names.end();
+}
+
+std::vector<std::string> SplitProfileLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string piece;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        // Text mode turns "\r\n" into "\n".
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        piece += c;
+        if (c == '\n' || piece.size() == kMaxLinePiece) {
+            lines.push_back(piece);
+            piece.clear();
+        }
+    }
+    if (!piece.empty()) lines.push_back(piece);
+    return lines;
+}
+
+void ParseKeepList(const std::string& text, KeepList& keep) {
+    keep.Clear();
+    bool inside = false;
+    for (const std::string& line : SplitProfileLines(text)) {
+        if (Contains(line, "UNDELETE_LIST")) {
+            inside = true;
+        } else if (!inside) {
+            continue;
+        } else if (BeginsWith(line, "[")) {
+            inside = false;
+            continue;
+        }
+        if (BeginsWith(line, "[")) continue;
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        keep.Add(line.substr(0, eq));  // no blanks trimmed
+    }
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text) c = UpperChar(c);
+    return text;
+}
+
+Rgb ParseColour(const std::string& text) {
+    int fields[3] = {0, 0, 0};
+    size_t start = 0;
+    for (int i = 0; i < 3 && start <= text.size(); ++i) {
+        size_t comma = text.find(',', start);
+        std::string field = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        fields[i] = ReadInt(field.c_str());
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return Rgb{static_cast<unsigned char>(fields[0] & 0xFF), static_cast<unsigned char>(fields[1] & 0xFF),
+               static_cast<unsigned char>(fields[2] & 0xFF)};
+}
+
+std::string FormatBounded(size_t capacity, const char* format, ...) {
+    std::vector<char> buffer(capacity + 1);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    return std::string(buffer.data());
+}
+
+std::string Bounded(std::string text, size_t capacity) {
+    if (text.size() > capacity) text.resize(capacity);
+    return text;
+}
+
+std::string NormalizeDirText(const std::string& dir) {
+    std::string s = dir;
+    std::replace(s.begin(), s.end(), '/', '\\');
+    // Leading blanks would be part of a relative name; only trailing ones are dropped.
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\\')) s.pop_back();
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i >= 2 && s[i - 1] == '\\') continue;  // "\\" lead-in kept, runs folded
+        out += s[i];
+    }
+    if (out.size() == 2 && out[1] == ':' && s.size() < dir.size() && dir.find_first_of("\\/") == 2) out += '\\';
+    return out;
+}
+
+DirSyntax ClassifyDir(const std::string& n) {
+    if (n.empty()) return DirSyntax::Empty;
+    if (BeginsWith(n, "\\\\?\\") || BeginsWith(n, "\\\\.\\") || n == "\\\\?" || n == "\\\\.") return DirSyntax::Device;
+    if (BeginsWith(n, "\\\\")) {
+        size_t serverEnd = n.find('\\', 2);
+        if (serverEnd == std::string::npos || serverEnd == 2) return DirSyntax::Relative;  // "\\server" alone
+        size_t shareEnd = n.find('\\', serverEnd + 1);
+        return shareEnd == std::string::npos ? DirSyntax::Root : DirSyntax::Absolute;
+    }
+    bool drive = n.size() >= 2 && n[1] == ':' && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= 'a' && n[0] <= 'z'));
+    if (!drive || n.size() < 3 || n[2] != '\\') return DirSyntax::Relative;
+    return n.size() == 3 ? DirSyntax::Root : DirSyntax::Absolute;
+}
+
+bool IsSameOrParentPath(const std::string& dir, const std::string& other) {
+    if (dir.empty() || other.size() < dir.size()) return false;
+    if (UpperAscii(other.substr(0, dir.size())) != UpperAscii(dir)) return false;
+    return other.size() == dir.size() || dir.back() == '\\' || other[dir.size()] == '\\';
+}
+
+std::string ParentPath(const std::string& n) {
+    size_t slash = n.find_last_of('\\');
+    if (slash == std::string::npos) return std::string();
+    if (slash == 2 && n[1] == ':') return n.substr(0, 3);
+    return n.substr(0, slash);
+}
+
+}  // namespace uninst
+
+namespace uninst {
+
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("\\/:") == std::string::npos;
+}
+
+}  // namespace uninst

@@ -1,0 +1,80 @@
+// Window-free rules of the uninstaller (Parts 7.1 to 7.3): the keep list, colour
+// texts, bounded formatting and the text-level checks of the installation directory.
+// Built in both builds so that the native one runs them under the sanitizers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace uninst {
+
+// Names of files that removal leaves in place, held in upper case (Part 7.1).
+class KeepList {
+public:
+    void Clear() { names.clear(); }
+    void Add(const std::string& name);  // stores UpperAscii(name)
+    bool Contains(const std::string& fileName) const;
+    size_t Size() const { return names.size(); }
+
+private:
+    std::vector<std::string> names;
+};
+
+// The settings file's text as the C runtime's fgets(buf, 499, f) in text mode
+// hands it over: pieces of at most 498 characters, each ending at its "\n".
+std::vector<std::string> SplitProfileLines(const std::string& text);
+
+// Applies the line rules of Part 7.1 to the whole file text; `keep` is emptied first.
+// Throws std::bad_alloc like any allocation.
+void ParseKeepList(const std::string& text, KeepList& keep);
+
+// Upper case for the ASCII letters only, as the C runtime's _strupr does in the "C" locale.
+std::string UpperAscii(std::string text);
+
+struct Rgb {
+    unsigned char r, g, b;
+};
+// "r,g,b": each field read as an integer (atoi rules), low 8 bits kept; missing fields are 0.
+Rgb ParseColour(const std::string& text);
+
+// printf-style formatting into at most `capacity` characters (the fixed buffers of the Parts).
+std::string FormatBounded(size_t capacity, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// Truncates `text` to at most `capacity` characters.
+std::string Bounded(std::string text, size_t capacity);
+
+// Text-level classification of an installation directory ("DIR").
+enum class DirSyntax {
+    Empty,      // nothing but blanks
+    Relative,   // ".", "sub", "..\x", "C:", "C:sub", "\x"
+    Device,     // "\\?\...", "\\.\..."
+    Root,       // "C:\" or "\\server\share"
+    Absolute,   // "C:\x..." or "\\server\share\x..."
+};
+
+// Trailing blanks and backslashes dropped, "/" read as "\", runs of "\" folded
+// (except the UNC lead-in). "C:\" keeps its backslash.
+std::string NormalizeDirText(const std::string& dir);
+DirSyntax ClassifyDir(const std::string& normalized);
+
+// True when `dir` is `other` or one of its parents (both normalised, compared
+// without regard to ASCII letter case, whole components only).
+bool IsSameOrParentPath(const std::string& dir, const std::string& other);
+
+// The parent of a normalised absolute path ("C:\a\b" -> "C:\a", "C:\a" -> "C:\").
+std::string ParentPath(const std::string& normalized);
+
+}  // namespace uninst
+
+namespace uninst {
+
+// A name that may be put into a path below a folder or key without leaving it:
+// not empty, no "\", "/" or ":", and not "." or "..".
+bool IsPlainName(const std::string& name);
+
+}  // namespace uninst

@@ -1,0 +1,34 @@
+// The settings file uninstaller.ini next to the program (Part 7.1).
+#pragma once
+
+#include <string>
+
+#include "uninstaller/plan_logic.h"
+
+namespace uninst {
+
+// The directory of the program's own executable, with its trailing backslash.
+std::string ProgramDirectory();
+
+// The platform's profile-string reader, default "", at most 899 characters. The text
+// lives in one static buffer that the next call overwrites.
+const char* ReadUninstallSetting(const char* section, const char* key, const char* file);
+
+struct UninstallSettings {
+    std::string verName;        // INFO VER_NAME, 259
+    std::string verInfo;        // INFO VER_INFO, 899
+    std::string dir;            // INFO DIR, 259
+    std::string siteGuid;       // INFO SITEGUID, 259
+    // Read at start with the others: the settings file normally lies in DIR and
+    // is gone by the time the spec's plan read them (after the file removal).
+    std::string uninstallName;  // INFO UNINSTALL_NAME, 259
+    std::string mainUrlTitle;   // FAVORITES MAIN_URL_TILTE, 259
+};
+
+UninstallSettings ReadSettings(const std::string& iniPath);
+
+// Reads the keep list from the file (Part 7.1). An unreadable file leaves it empty.
+// Returns false when a name could not be stored.
+bool ReadKeepListFile(const std::string& iniPath, KeepList& keep);
+
+}  // namespace uninst

@@ -1,0 +1,224 @@
+#include "uninstaller/uninstall_window.h"
+
+#include <commctrl.h>
+
+#include "uninstaller/resource.h"
+
+namespace uninst {
+
+namespace {
+
+const char kClassName[] = "VozareZodidazod";
+const char kCaption[] = "message";
+constexpr int kWidth = 600;
+constexpr int kHeight = 300;
+constexpr int kBannerHeight = 90;
+constexpr BYTE kKoreanCharset = 129;
+const char kDefaultTextColour[] = "255,255,255";
+const char kDefaultBackground[] = "18,34,85";
+
+COLORREF ToColorRef(const std::string& text) {
+    Rgb c = ParseColour(text);
+    return RGB(c.r, c.g, c.b);
+}
+
+std::string LoadShortString(HMODULE module, UINT id) {
+    char text[40] = {};
+    int len = LoadStringA(module, id, text, sizeof(text));
+    return std::string(text, len > 0 ? len : 0);
+}
+
+// Writes the "SKIN" resource to %TEMP%\temp3.ini; "" when there is none or it cannot be written.
+std::string WriteSkinFile() {
+    HRSRC found = FindResourceA(nullptr, "SKIN", "COMPRESS");
+    HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) return std::string();
+    DWORD size = SizeofResource(nullptr, found);
+    char temp[MAX_PATH] = {};
+    DWORD len = GetTempPathA(MAX_PATH, temp);
+    if (len == 0 || len >= MAX_PATH) return std::string();
+    std::string path = temp;
+    if (path.back() != '\\') path += '\\';
+    path += "temp3.ini";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+    CloseHandle(file);
+    return ok ? path : std::string();
+}
+
+void DrawLine(HDC dc, const std::string& text, int height, int weight, COLORREF colour, RECT rect) {
+    GdiObject<HFONT> font(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, kKoreanCharset,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+    ScopedSelect select(dc, font.Get());
+    SetTextColor(dc, colour);
+    DrawTextA(dc, text.c_str(), -1, &rect, DT_WORDBREAK);
+}
+
+}  // namespace
+
+UninstallWindow::UninstallWindow(HINSTANCE instance) : instance(instance) {}
+
+UninstallWindow::~UninstallWindow() {
+    if (hwnd) DestroyWindow(hwnd);
+    // The class holds our brush; it goes before the brush does.
+    if (background) UnregisterClassA(kClassName, instance);
+}
+
+bool UninstallWindow::Create() {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &UninstallWindow::WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_UNINSTALLER));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExA(&wc)) return false;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
+    // WS_BORDER with WS_DLGFRAME would make WS_CAPTION; the window has no caption bar.
+    DWORD style = WS_POPUP | WS_SYSMENU | WS_DLGFRAME | WS_MINIMIZEBOX;
+    return CreateWindowExA(0, kClassName, kClassName, style, x, y, kWidth, kHeight, nullptr, nullptr, instance,
+                           this) != nullptr;
+}
+
+void UninstallWindow::StartCompletionTimer() {
+    SetTimer(hwnd, kCompletionTimer, 100, nullptr);
+}
+
+LRESULT CALLBACK UninstallWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<UninstallWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<UninstallWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);  // e.g. WM_GETMINMAXINFO before the bind
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd = nullptr;
+        self->progress = nullptr;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT UninstallWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+void UninstallWindow::OnCreate() {
+    std::string ini = ProgramDirectory() + "uninstaller.ini";
+    settings = ReadSettings(ini);
+    if (!ReadKeepListFile(ini, keep)) {
+        MessageBoxA(hwnd, "insufficiency of memory.", "Error", MB_OK);
+        return;
+    }
+    LoadSkin();
+    background.Reset(CreateSolidBrush(ToColorRef(backgroundColour)));
+    SetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.Get()));
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    CreateProgressBar();
+}
+
+void UninstallWindow::LoadSkin() {
+    std::string path = WriteSkinFile();
+    if (path.empty()) {
+        textColour = kDefaultTextColour;
+        backgroundColour = kDefaultBackground;
+        return;
+    }
+    // As data only: the file lies in a folder others can write to, so none of its code runs.
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return;  // both colour texts stay empty: 0,0,0
+    banner.Reset(LoadBitmapA(module, MAKEINTRESOURCEA(108)));
+    textColour = LoadShortString(module, 2);
+    backgroundColour = LoadShortString(module, 1);
+    FreeLibrary(module);
+}
+
+void UninstallWindow::CreateProgressBar() {
+    progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_BORDER, 25, 180, 540, 20, hwnd, nullptr,
+                               instance, nullptr);
+    if (!progress) return;
+    SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    SendMessageA(progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    ShowWindow(progress, SW_SHOW);
+}
+
+void UninstallWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    Paint(dc);
+    EndPaint(hwnd, &ps);
+}
+
+void UninstallWindow::Paint(HDC dc) {
+    {
+        MemoryDC band(dc);
+        GdiObject<HBITMAP> image(CreateCompatibleBitmap(dc, kWidth, kBannerHeight));
+        ScopedSelect selectImage(band.Get(), image.Get());
+        PatBlt(band.Get(), 0, 0, kWidth, kBannerHeight, BLACKNESS);
+        if (banner) {
+            MemoryDC source(dc);
+            ScopedSelect selectBanner(source.Get(), banner.Get());
+            BitBlt(band.Get(), 0, 0, kWidth, kBannerHeight, source.Get(), 0, 0, SRCCOPY);
+        }
+        BitBlt(dc, 0, 0, kWidth, kBannerHeight, band.Get(), 0, 0, SRCCOPY);
+    }
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = GetTextColor(dc);
+    DrawLine(dc, FormatBounded(259, "This will remove all %s files from your system.", settings.verName.c_str()), 14,
+             FW_BOLD, RGB(255, 255, 255), RECT{25, 117, 580, 137});
+    DrawLine(dc, FormatBounded(259, "Directory %s", settings.dir.c_str()), 12, 0, ToColorRef(textColour),
+             RECT{25, 137, 580, 170});
+    DrawLine(dc, settings.verInfo, 11, 0, RGB(13, 37, 75), RECT{375, 73, 580, 100});
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+void UninstallWindow::OnClose() {
+    if (MessageBoxA(hwnd, "Quit ?", kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) DestroyWindow(hwnd);
+}
+
+void UninstallWindow::OnTimer(UINT_PTR id) {
+    if (id != kCompletionTimer) return;
+    // Stop first: the message box below runs a loop that would deliver the timer again.
+    KillTimer(hwnd, kCompletionTimer);
+    for (int position = 0; position < 500; position += 5) {
+        Sleep(5);
+        SendMessageA(progress, PBM_SETPOS, position, 0);
+    }
+    MessageBoxA(hwnd, "Uninstall complete.", kCaption, MB_OK);
+    DestroyWindow(hwnd);
+}
+
+}  // namespace uninst

@@ -1,0 +1,53 @@
+// The uninstaller's window: banner, texts, progress bar and completion timer (Part 7.3).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "uninstaller/gdi_scope.h"
+#include "uninstaller/plan_logic.h"
+#include "uninstaller/settings.h"
+
+namespace uninst {
+
+class UninstallWindow {
+public:
+    explicit UninstallWindow(HINSTANCE instance);
+    ~UninstallWindow();
+    UninstallWindow(const UninstallWindow&) = delete;
+    UninstallWindow& operator=(const UninstallWindow&) = delete;
+
+    // Registers the class and creates the window at the centre of the screen.
+    bool Create();
+    HWND Handle() const { return hwnd; }
+    const UninstallSettings& Settings() const { return settings; }
+    const KeepList& Keep() const { return keep; }
+    void StartCompletionTimer();
+
+    static constexpr UINT_PTR kCompletionTimer = 1000;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    void OnCreate();
+    void LoadSkin();
+    void CreateProgressBar();
+    void OnPaint();
+    void Paint(HDC dc);
+    void OnClose();
+    void OnTimer(UINT_PTR id);
+
+    HINSTANCE instance;
+    HWND hwnd = nullptr;
+    HWND progress = nullptr;
+    UninstallSettings settings;
+    KeepList keep;
+    std::string textColour;        // "r,g,b", 40 bytes in the Part
+    std::string backgroundColour;  // "r,g,b"
+    GdiObject<HBITMAP> banner;     // only with a skin module
+    GdiObject<HBRUSH> background;
+};
+
+}  // namespace uninst
