@@ -46,12 +46,6 @@ TEST(LogLineFormat, LongTextIsCutSoTheLineKeepsItsEnd)
     EXPECT_EQ(diag::FormatLogLine(kStamp, nullptr, fitting.c_str()), head + fitting + " ERR=0 \r\n");
 }
 
-TEST(LogLineFormat, FaultBodyHasAtLeastEightUpperCaseDigits)
-{
-    EXPECT_EQ(diag::FormatFaultBody(reinterpret_cast<void*>(0x12ab40)), "EIP=0012AB40");
-    EXPECT_EQ(diag::FormatFaultBody(reinterpret_cast<void*>(0xdeadbeef)), "EIP=DEADBEEF");
-}
-
 using LogWriterTest = ScratchDirTest;
 
 TEST_F(LogWriterTest, PlainWriterCreatesThenAppends)
