@@ -1,0 +1,57 @@
+#include "app/browser_app.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/startup.h"
+#include "lobby/browser_dlg.h"
+#include "lobby/mailbox.h"
+#include "lobby/protocol.h"
+#include "win/wnd.h"
+
+CBrowserApp theApp;
+
+std::string CBrowserApp::SettingsPath() {
+    DWORD length = GetCurrentDirectoryA(0, nullptr);
+    std::string directory(length, '\0');
+    directory.resize(GetCurrentDirectoryA(length, directory.data()));
+    return directory + "\\" + startup::kSettingsFile;
+}
+
+BOOL CBrowserApp::InitInstance() {
+    // The web view is an ActiveX control; the lists are common controls.
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    // Until the report control exists, its template slot needs a class.
+    win::CWnd::RegisterClass("MFCReportCtrl", 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+
+    std::string title = startup::FormWindowTitle(CBrowserDlg::ReadMainIniValue("main", "name"));
+    if (HWND running = FindWindowA("#32770", title.c_str())) {
+        ForwardCommandLine(running);
+    } else {
+        CBrowserDlg dialog;
+        mainWnd = &dialog;
+        dialog.DoModal();
+        mainWnd = nullptr;
+    }
+    OleUninitialize();
+    return FALSE;
+}
+
+BOOL CBrowserApp::ForwardCommandLine(HWND runningCopy) {
+    std::string token = startup::FirstCommandLineToken(commandLine);
+    if (token.empty()) return 0;
+    WriteMailboxText(protocol::kUrl, token);
+    SetForegroundWindow(runningCopy);
+    SendMessageA(runningCopy, protocol::BRM_OPEN_MAILBOX_URL, 0, 0);
+    return 1;
+}
+
+BOOL CBrowserApp::OpenCommandLineAddress(HWND dialog) {
+    commandLineAddress = startup::FirstCommandLineToken(commandLine);
+    if (commandLineAddress.empty()) return 0;
+    SetForegroundWindow(dialog);
+    SendMessageA(dialog, protocol::BRM_OPEN_ADDRESS, 0, reinterpret_cast<LPARAM>(commandLineAddress.c_str()));
+    return 1;
+}

@@ -1,0 +1,154 @@
+#include "lobby/browser_dlg.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/browser_app.h"
+#include "app/startup.h"
+#include "lobby/mailbox.h"
+#include "lobby/protocol.h"
+#include "lobby/resource.h"
+#include "win/app.h"
+
+using namespace protocol;
+
+namespace {
+constexpr size_t kTextBufferLength = 99;      // 100-byte chat text and nickname buffers
+constexpr size_t kWorkingBufferLength = 339;  // 340-byte line and address buffer
+
+std::string Cut(std::string text, size_t length) {
+    if (text.size() > length) text.resize(length);
+    return text;
+}
+}  // namespace
+
+CBrowserDlg::CBrowserDlg() : CDialog(IDD_BROWSER) {}
+
+CBrowserDlg::~CBrowserDlg() = default;
+
+win::RouteTable CBrowserDlg::Routes() const {
+    using namespace win;
+    using D = CBrowserDlg;
+    static const Route routes[] = {
+        OnMessage<WM_LBUTTONDOWN, &D::OnLButtonDown>(),
+        OnMessage<WM_TIMER, &D::OnTimer>(),
+        OnMessage<WM_DRAWITEM, &D::OnDrawItem>(),
+        OnMessage<WM_CTLCOLORSTATIC, &D::OnCtlColorStatic>(),
+        OnMessage<WM_PAINT, &D::OnPaint>(),
+        OnCommandCode<IDC_CHAT_INPUT, EN_CHANGE, &D::OnChatInputChange>(),
+        OnNotify<0xF7FF, IDC_LOBBY_LIST, &D::OnLobbyClick>(),
+        OnNotify<0xF7FC, IDC_LOBBY_LIST, &D::OnLobbyStateChanged>(),
+        OnNotify<NM_CLICK, IDC_BUDDY_LIST, &D::OnBuddyClick>(),
+        OnCommandRange<ID_WEB_BACK, ID_WEB_HOME, &D::OnWebCommand>(),
+        OnCommandRange<ID_PAGE_OPERATOR, ID_PAGE_HELP, &D::OnSitePageCommand>(),
+        OnCommand<ID_MINIMIZE, &D::OnMinimize>(),
+        OnCommand<ID_EXIT, &D::OnExit>(),
+        OnCommand<ID_MODE_WEB, &D::OnWebMode>(),
+        OnCommand<ID_MODE_LOBBY, &D::OnLobbyMode>(),
+        OnCommand<IDC_INVITE, &D::OnInvite>(),
+        OnCommand<IDC_ADD_BUDDY, &D::OnAddBuddyButton>(),
+        OnCommand<IDC_DELETE_BUDDY, &D::OnDeleteBuddyButton>(),
+    };
+    return MakeRouteTable(routes);
+}
+
+constexpr std::array<CBrowserDlg::ControlHandler, 212> CBrowserDlg::MakeControlHandlers() {
+    std::array<ControlHandler, 212> table{};
+    auto set = [&table](unsigned message, ControlHandler handler) {
+        table[message - kFirstControlMessage] = handler;
+    };
+    set(BRM_OPEN_SITE_PAGE, &CBrowserDlg::OnOpenSitePage);
+    set(BRM_OPEN_ADDRESS, &CBrowserDlg::OnOpenAddress);
+    set(BRM_OPEN_MAILBOX_URL, &CBrowserDlg::OnOpenMailboxUrl);
+    set(BRM_CHAT_LINE, &CBrowserDlg::OnChatLine);
+    set(BRM_LOBBY_USER, &CBrowserDlg::OnLobbyUser);
+    set(BRM_SET_ONLINE, &CBrowserDlg::OnSetOnline);
+    set(BRM_SET_MY_ID, &CBrowserDlg::OnSetMyId);
+    set(BRM_SHOW_LOBBY, &CBrowserDlg::OnShowLobby);
+    set(BRM_ADD_BUDDY, &CBrowserDlg::OnAddBuddy);
+    set(BRM_BUDDY_STATUS, &CBrowserDlg::OnBuddyStatus);
+    return table;
+}
+
+const std::array<CBrowserDlg::ControlHandler, 212> CBrowserDlg::kControlHandlers = MakeControlHandlers();
+
+LRESULT CBrowserDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (IsControlMessage(msg)) {
+        // 8829 carries a pointer into our own memory: only our own thread may send it.
+        bool foreign = msg == BRM_OPEN_ADDRESS && InSendMessageEx(nullptr) != ISMEX_NOSEND;
+        ControlHandler handler = kControlHandlers[msg - kFirstControlMessage];
+        if (handler && !foreign) (this->*handler)(wp, lp);
+    }
+    // The handlers never decide the result.
+    return CDialog::WindowProc(msg, wp, lp);
+}
+
+bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
+    // A queued 8829 was posted, by whoever: its pointer cannot be trusted.
+    if (msg.hwnd == hwnd && msg.message == BRM_OPEN_ADDRESS) return true;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+// Control message handlers.
+
+void CBrowserDlg::OnOpenSitePage(WPARAM wp, LPARAM lp) {
+    std::string address;
+    if (!ReadSitePageAddress(address, static_cast<int>(wp), static_cast<int>(lp))) address.clear();
+    NavigateWithLogin(address);
+}
+
+void CBrowserDlg::OnOpenAddress(WPARAM, LPARAM lp) {
+    if (lp) NavigateWithLogin(Cut(reinterpret_cast<const char*>(lp), kWorkingBufferLength));
+}
+
+void CBrowserDlg::OnOpenMailboxUrl(WPARAM, LPARAM) {
+    std::string address = ReadMailboxText(kUrl);
+    if (!address.empty()) NavigateWithLogin(address);
+}
+
+void CBrowserDlg::OnChatLine(WPARAM wp, LPARAM lp) {
+    std::string text = Cut(ReadMailboxText(kTemp), kTextBufferLength);
+    if (text.empty()) return;
+    int32_t sender = static_cast<int32_t>(wp);
+    std::string name = (lp != -1 && sender == myUserId) ? NicknameOfUser(sender)
+                                                         : Cut(ReadMailboxText(kTemp4), kTextBufferLength);
+    AppendChatLine(Cut("   " + name + " : " + text, kWorkingBufferLength));
+}
+
+void CBrowserDlg::OnLobbyUser(WPARAM wp, LPARAM lp) {
+    std::string nickname = Cut(ReadMailboxText(kTemp2), kTextBufferLength);
+    int32_t userId = static_cast<int32_t>(wp);
+    if (LowByte(static_cast<uintptr_t>(lp)) == 0) {
+        RemoveLobbyEntry(userId);
+    } else if (!nickname.empty()) {
+        AddLobbyEntry(userId, nickname);
+    }
+}
+
+void CBrowserDlg::OnSetOnline(WPARAM wp, LPARAM) {
+    isOnline = LowByte(wp);
+}
+
+void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) {
+    myUserId = static_cast<int32_t>(lp);
+}
+
+void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {
+    isOnline = LowByte(wp);
+    if (isOnline) SetBrowserMode(false);
+    else win::AppMessageBox("Internet Connection Required.");
+}
+
+void CBrowserDlg::OnAddBuddy(WPARAM wp, LPARAM lp) {
+    if (LowByte(wp) == 0) {
+        win::AppMessageBox("Invalid User Nickname.");
+        return;
+    }
+    int32_t flag = MailboxNumber(ReadMailboxText(kTemp1));
+    std::string nickname = Cut(ReadMailboxText(kTemp2), kTextBufferLength);
+    if (AddBuddy(static_cast<int32_t>(lp), nickname, flag)) SaveBuddyFile();
+}
+
+void CBrowserDlg::OnBuddyStatus(WPARAM wp, LPARAM lp) {
+    SetBuddyStatus(static_cast<int32_t>(lp), LowByte(wp));
+}

@@ -1,0 +1,97 @@
+// The browser's one window: web pages in one mode, the lobby in the other, fed
+// by the main client's control messages. Its members are defined by area:
+// browser_dlg.cpp (protocol), window_layout.cpp, web_pages.cpp, chat.cpp,
+// lobby_list.cpp and buddy_list.cpp.
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "win/dialog.h"
+
+class CBrowserDlg : public win::CDialog {
+public:
+    CBrowserDlg();
+    ~CBrowserDlg() override;
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // Protocol state shared with the main client's messages.
+    HWND mainClientWindow = nullptr;
+    int32_t myUserId = 0;
+    uint8_t isOnline = 0;
+    int32_t selectedUserId = 0;
+    int32_t selectedGroupId = 0;
+    int32_t selectedGroupSubId = 0;
+    int32_t targetIsBuddy = 0;
+    std::string selectionLabel;
+
+    bool SetBrowserMode(bool webMode);
+    static std::string ReadMainIniValue(const char* section, const char* key);
+
+protected:
+    win::RouteTable Routes() const override;
+    BOOL OnInitDialog() override;
+    void OnOK() override {}  // Enter must not close the window
+    bool PreTranslateMessage(MSG& msg) override;
+
+private:
+    // Control messages of the main client (browser_dlg.cpp).
+    using ControlHandler = void (CBrowserDlg::*)(WPARAM, LPARAM);
+    static const std::array<ControlHandler, 212> kControlHandlers;
+    static constexpr std::array<ControlHandler, 212> MakeControlHandlers();
+    void OnOpenSitePage(WPARAM, LPARAM);
+    void OnOpenAddress(WPARAM, LPARAM);
+    void OnOpenMailboxUrl(WPARAM, LPARAM);
+    void OnChatLine(WPARAM, LPARAM);
+    void OnLobbyUser(WPARAM, LPARAM);
+    void OnSetOnline(WPARAM, LPARAM);
+    void OnSetMyId(WPARAM, LPARAM);
+    void OnShowLobby(WPARAM, LPARAM);
+    void OnAddBuddy(WPARAM, LPARAM);
+    void OnBuddyStatus(WPARAM, LPARAM);
+
+    // Window construction, modes and drawing (window_layout.cpp).
+    void OnLButtonDown(UINT flags, POINT pt);
+    void OnDrawItem(UINT id, DRAWITEMSTRUCT* item);
+    HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+    void OnPaint();
+    void OnMinimize();
+    void OnExit();
+    void OnWebMode();
+    void OnLobbyMode();
+    // Shown and hidden with the lobby: invite, label, add, delete, buddy label.
+    std::array<HWND, 5> lobbyWindows{};
+
+    // Web pages and the login form (web_pages.cpp).
+    void NavigateTo(const std::string& address);
+    void NavigateWithLogin(const std::string& address);
+    bool ReadSitePageAddress(std::string& address, int pageIndex, int valueIndex);
+    void OnWebCommand(UINT id);
+    void OnSitePageCommand(UINT id);
+    int siteValueIndex = 0;
+    std::string homeAddress;
+
+    // Lobby chat (chat.cpp).
+    void AppendChatLine(const std::string& text);
+    void OnChatInputChange();
+
+    // Lobby user list (lobby_list.cpp).
+    std::string NicknameOfUser(int32_t userId) const;
+    void AddLobbyEntry(int32_t userId, const std::string& nickname);
+    void RemoveLobbyEntry(int32_t userId);
+    LRESULT OnLobbyClick(NMHDR* header);
+    LRESULT OnLobbyStateChanged(NMHDR* header);
+
+    // Buddy list (buddy_list.cpp).
+    bool AddBuddy(int32_t userId, const std::string& nickname, int32_t onlineFlag);
+    void SaveBuddyFile();
+    void SetBuddyStatus(int32_t userId, uint8_t onlineFlag);
+    void OnTimer(UINT_PTR id);
+    LRESULT OnBuddyClick(NMHDR* header);
+    void OnInvite();
+    void OnAddBuddyButton();
+    void OnDeleteBuddyButton();
+};

@@ -1,0 +1,140 @@
+// Start-up of browser.exe across real processes: the title from main.ini and
+// the hand-off of the command line to a copy that is already running.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "tests/support/testsupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+const unsigned kOpenMailboxUrl = 8830;
+
+std::string BrowserExe() { return ProgramPath("app", "browser.exe"); }
+
+// Stands in for a running copy: a dialog window with a browser title that
+// records each 8830 with the "URL" value it finds.
+class FakeRunningCopy {
+public:
+    explicit FakeRunningCopy(const std::string& title) {
+        hwnd = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.dialog, nullptr, Proc,
+                                          reinterpret_cast<LPARAM>(this));
+        SetWindowTextA(hwnd, title.c_str());
+    }
+    ~FakeRunningCopy() { DestroyWindow(hwnd); }
+    std::vector<std::string> urlsReceived;
+
+private:
+    static INT_PTR CALLBACK Proc(HWND window, UINT msg, WPARAM, LPARAM lp) {
+        if (msg == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lp);
+        auto* self = reinterpret_cast<FakeRunningCopy*>(GetWindowLongPtrA(window, DWLP_USER));
+        if (self && msg == kOpenMailboxUrl) self->urlsReceived.push_back(reg::ReadMailbox("URL").value_or("<none>"));
+        return msg == WM_INITDIALOG;
+    }
+    struct {
+        DLGTEMPLATE dialog{WS_POPUP, 0, 0, 0, 0, 100, 50};
+        WORD menu = 0, windowClass = 0, title = 0;
+    } tpl;
+    HWND hwnd;
+};
+
+class BrowserStart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reg::CleanSystemKeys();
+        dir = ScratchDir("browser_start");
+    }
+    void TearDown() override { reg::CleanSystemKeys(); }
+
+    void WriteName(const std::string& name) { WriteFile(dir + "\\main.ini", "[main]\r\nname=" + name + "\r\n"); }
+
+    // Starts a browser and waits for its own window with `title`.
+    HWND StartBrowserWindow(Process& process, const std::string& title, const std::string& args = "") {
+        if (!process.Start(BrowserExe(), args, dir)) return nullptr;
+        return WaitForWindow("#32770", title.c_str(), process.Id());
+    }
+
+    // Closes the window like the Escape key and expects a clean end.
+    void CloseAndExpectEnd(Process& process, HWND window) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        DWORD code = 99;
+        EXPECT_TRUE(process.WaitExit(kDefaultTimeoutMs, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    std::string dir;
+};
+
+TEST_F(BrowserStart, TitleComesFromMainIni) {
+    struct Case {
+        const char* ini;  // nullptr: no main.ini at all
+        std::string title;
+    } cases[] = {
+        {"[main]\r\nname=Acme\r\n", "Acme Browser"},
+        {"[main]\r\nname=\r\n", "Quintara Poker Browser"},
+        {"[other]\r\nname=Acme\r\n", "Quintara Poker Browser"},
+        {nullptr, "Quintara Poker Browser"},
+        {"[main]\r\nname=ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\r\n",
+         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmno Browser"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        DeleteFileA((dir + "\\main.ini").c_str());
+        if (c.ini) WriteFile(dir + "\\main.ini", c.ini);
+        Process browser;
+        HWND window = StartBrowserWindow(browser, c.title);
+        ASSERT_NE(window, nullptr);
+        CloseAndExpectEnd(browser, window);
+    }
+}
+
+TEST_F(BrowserStart, LongNameStillFindsTheRunningCopy) {
+    std::string name(60, 'L');
+    WriteName(name);
+    Process first;
+    HWND window = StartBrowserWindow(first, std::string(41, 'L') + " Browser");
+    ASSERT_NE(window, nullptr);
+
+    Process second;
+    ASSERT_TRUE(second.Start(BrowserExe(), "http://second/", dir));
+    EXPECT_TRUE(second.WaitExit());
+    EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "http://second/");
+    EXPECT_EQ(TopLevelWindows(second.Id(), "#32770").size(), 0u);
+    CloseAndExpectEnd(first, window);
+}
+
+TEST_F(BrowserStart, SecondStartHandsOverOnlyTheFirstWord) {
+    WriteName("Acme");
+    FakeRunningCopy running("Acme Browser");
+    Process second;
+    ASSERT_TRUE(second.Start(BrowserExe(), "word1 word2", dir));
+    DWORD code = 99;
+    ASSERT_TRUE(second.WaitExit(kDefaultTimeoutMs, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(running.urlsReceived, std::vector<std::string>{"word1"});
+    EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "word1");
+}
+
+TEST_F(BrowserStart, SecondStartWithoutAddressTouchesNothing) {
+    WriteName("Acme");
+    reg::WriteMailbox("URL", "keep");
+    FakeRunningCopy running("Acme Browser");
+    Process second;
+    ASSERT_TRUE(second.Start(BrowserExe(), "", dir));
+    ASSERT_TRUE(second.WaitExit());
+    EXPECT_TRUE(running.urlsReceived.empty());
+    EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "keep");
+}
+
+TEST_F(BrowserStart, CopyWithAnotherTitleDoesNotCount) {
+    WriteName("Acme");
+    FakeRunningCopy other("Other Browser");
+    Process browser;
+    HWND window = StartBrowserWindow(browser, "Acme Browser", "word1");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(other.urlsReceived.empty());
+    CloseAndExpectEnd(browser, window);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The browser's control messages, sent from this process as the main client
+// would send them, against a real browser.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "tests/support/testsupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char kTitle[] = "Dispatch Browser";
+const int kChatDisplay = 1014;
+const int kChatInput = 1015;
+
+class Dispatcher : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reg::CleanSystemKeys();
+        std::string dir = ScratchDir("dispatcher");
+        WriteFile(dir + "\\main.ini", "[main]\r\nname=Dispatch\r\n");
+        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), "", dir));
+        window = WaitForWindow("#32770", kTitle, browser.Id());
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+        browser.WaitExit(5000);
+        reg::CleanSystemKeys();
+    }
+
+    bool Alive() {
+        DWORD_PTR result;
+        return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
+
+    // Sends a message whose handling shows a box with `text`; presses OK.
+    void ExpectBoxFor(UINT msg, WPARAM wp, LPARAM lp, const std::string& text) {
+        AsyncSend send(window, msg, wp, lp);
+        HWND box = WaitForMessageBox(browser.Id(), text);
+        ASSERT_NE(box, nullptr) << text;
+        EXPECT_EQ(MessageBoxText(box), text);
+        EXPECT_TRUE(DismissMessageBox(box, IDOK));
+        EXPECT_EQ(send.Join(), std::optional<LRESULT>(0));
+    }
+
+    FakeMainClient mainClient;
+    Process browser;
+    HWND window = nullptr;
+};
+
+TEST_F(Dispatcher, GreetsTheMainClientFirst) {
+    ASSERT_TRUE(mainClient.WaitForCommand(9031));
+    std::vector<unsigned> ids = mainClient.CommandIds();
+    ASSERT_GE(ids.size(), 2u);
+    EXPECT_EQ(ids[0], 9030u);
+    EXPECT_EQ(ids[1], 9031u);
+    EXPECT_EQ(mainClient.Commands()[0].lParam, 0);
+}
+
+TEST_F(Dispatcher, MessagesWithoutHandlerReturnZero) {
+    for (UINT msg : {8831u, 9024u, 9026u, 9029u, 9030u, 9031u, 9034u, 9035u, 9037u, 9038u}) {
+        EXPECT_EQ(SendMessageA(window, msg, 1, 1), 0) << msg;
+    }
+    // Handled messages return the default result as well.
+    EXPECT_EQ(SendMessageA(window, 9028, 1, 0), 0);
+    EXPECT_EQ(SendMessageA(window, 9032, 0, 77), 0);
+    EXPECT_EQ(SendMessageA(window, 9039, 1, 77), 0);
+    EXPECT_TRUE(Alive());
+}
+
+TEST_F(Dispatcher, ShowLobbyNeedsTheOnlineFlag) {
+    EXPECT_FALSE(LobbyShown());
+    ExpectBoxFor(9033, 0x100, 0, "Internet Connection Required.");  // low byte 0
+    EXPECT_FALSE(LobbyShown());
+
+    // 9028 only records the flag, silently.
+    EXPECT_EQ(SendMessageA(window, 9028, 0, 0), 0);
+    PumpFor(300);
+    EXPECT_EQ(WaitForMessageBox(browser.Id(), "Internet Connection Required.", 200), nullptr);
+
+    EXPECT_EQ(SendMessageA(window, 9033, 1, 0), 0);
+    EXPECT_TRUE(LobbyShown());
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, kChatInput)));
+}
+
+TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
+    ExpectBoxFor(9036, 0, 42, "Invalid User Nickname.");
+    EXPECT_TRUE(Alive());
+}
+
+TEST_F(Dispatcher, OpenAddressFromAnotherProcessIsIgnored) {
+    // The pointer would be one of ours in the browser: it must not be read.
+    for (LPARAM bad : {LPARAM(0x10), LPARAM(0x7FFF0000), LPARAM(-1)}) {
+        EXPECT_EQ(SendMessageA(window, 8829, 0, bad), 0);
+        EXPECT_TRUE(PostMessageA(window, 8829, 0, bad));
+    }
+    PumpFor(200);
+    EXPECT_TRUE(Alive());
+}
+
+}  // namespace

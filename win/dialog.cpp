@@ -1,0 +1,72 @@
+#include "win/dialog.h"
+
+namespace win {
+
+INT_PTR CALLBACK CDialog::StaticDlgProc(HWND window, UINT msg, WPARAM, LPARAM lp) {
+    if (msg != WM_INITDIALOG) return FALSE;  // everything else reaches WindowProc
+    auto* self = reinterpret_cast<CDialog*>(lp);
+    self->Bind(window);
+    self->superProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    return self->OnInitDialog();
+}
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT handled = 0;
+    if (Dispatch(msg, wp, lp, handled)) return handled;
+    if (msg == WM_COMMAND && lp == 0) {
+        if (LOWORD(wp) == IDOK) {
+            OnOK();
+            return 0;
+        }
+        if (LOWORD(wp) == IDCANCEL) {
+            OnCancel();
+            return 0;
+        }
+    }
+    return DefWindowProc(msg, wp, lp);
+}
+
+bool CDialog::PreTranslateMessage(MSG& msg) {
+    return IsDialogMessageA(hwnd, &msg) != FALSE;
+}
+
+INT_PTR CDialog::DoModal() {
+    endRequested = false;
+    result = -1;
+    HWND created = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
+                                      StaticDlgProc, reinterpret_cast<LPARAM>(this));
+    if (!created) return -1;
+    bool ownerDisabled = parent && IsWindowEnabled(parent) && !EnableWindow(parent, FALSE);
+    if (!endRequested) {
+        ShowWindow(created, SW_SHOWNORMAL);
+        RunModalLoop();
+    }
+    if (ownerDisabled) EnableWindow(parent, TRUE);
+    if (IsWindow(created)) DestroyWindow(created);
+    return result;
+}
+
+void CDialog::RunModalLoop() {
+    running = true;
+    MSG msg;
+    while (!endRequested) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+            break;
+        }
+        if (PreTranslateMessage(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    running = false;
+}
+
+void CDialog::EndDialog(INT_PTR value) {
+    result = value;
+    endRequested = true;
+    if (hwnd) PostMessageA(hwnd, WM_NULL, 0, 0);  // wake the loop
+}
+
+}  // namespace win
