@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "uninstaller/resource.h"
 
 namespace uninst {
@@ -49,10 +51,29 @@ std::string WriteSkinFile() {
     return ok ? path : std::string();
 }
 
+HFONT MakeArial(int height, int weight, BYTE charset) {
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+}
+
+bool HasGlyphsFor(HDC dc, const std::string& text) {
+    std::vector<WORD> glyphs(text.size() + 1);
+    if (GetGlyphIndicesA(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+        return true;  // cannot tell: keep the font
+    for (size_t i = 0; i < text.size(); ++i)
+        if (glyphs[i] == 0xFFFF && text[i] != '\n' && text[i] != '\r') return false;
+    return true;
+}
+
 void DrawLine(HDC dc, const std::string& text, int height, int weight, COLORREF colour, RECT rect) {
-    GdiObject<HFONT> font(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, kKoreanCharset,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, "Arial"));
+    GdiObject<HFONT> font(MakeArial(height, weight, kKoreanCharset));
+    // Where the font chosen for that character set lacks the text's glyphs (Wine picks a
+    // Hangul-only face when no Korean font has Latin letters), plain Arial draws it.
+    {
+        ScopedSelect probe(dc, font.Get());
+        if (!HasGlyphsFor(dc, text)) font.Reset(MakeArial(height, weight, DEFAULT_CHARSET));
+    }
     ScopedSelect select(dc, font.Get());
     SetTextColor(dc, colour);
     DrawTextA(dc, text.c_str(), -1, &rect, DT_WORDBREAK);

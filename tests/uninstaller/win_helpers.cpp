@@ -68,6 +68,31 @@ std::string StaticTextOf(HWND box) {
     return std::string();
 }
 
+std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char* p = toUnix(wide);
+    std::string s = p ? p : "";
+    if (p) HeapFree(GetProcessHeap(), 0, p);
+    return s;
+}
+
+// Wine starts a Unix program given by its Unix path.
+bool RunUnix(const char* program, std::string command) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
 }  // namespace
 
 ScratchDir::ScratchDir(const std::string& name) {
@@ -79,6 +104,10 @@ ScratchDir::ScratchDir(const std::string& name) {
 }
 
 ScratchDir::~ScratchDir() {
+    // A folder that is some process's current directory cannot be removed.
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    if (_strnicmp(current, path.c_str(), path.size()) == 0) SetCurrentDirectoryA(TempRoot().c_str());
     RemoveAll(path);
 }
 
@@ -104,22 +133,9 @@ void RemoveAll(const std::string& path) {
     }
     // Under Wine a Unix link to a folder cannot be removed from the Windows side.
     if (!RemoveDirectoryA(path.c_str()) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        STARTUPINFOA si = {sizeof(si)};
-        PROCESS_INFORMATION pi;
-        typedef char*(CDECL * UnixName)(LPCWSTR);
-        auto toUnix = reinterpret_cast<UnixName>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        char* unixPath = toUnix ? toUnix(wide) : nullptr;
-        if (!unixPath) return;
-        std::string command = std::string("/bin/rm -f '") + unixPath + "'";
-        HeapFree(GetProcessHeap(), 0, unixPath);
-        if (CreateProcessA("/bin/rm", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            WaitForSingleObject(pi.hProcess, 10000);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
+        std::string unixPath = UnixPath(path);
+        if (!unixPath.empty()) RunUnix("/bin/rm", "/bin/rm -f \"" + unixPath + "\"");
+        for (int i = 0; i < 100 && Exists(path); ++i) Sleep(20);
     }
 }
 
@@ -152,29 +168,17 @@ std::set<std::string> ListTree(const std::string& root) {
 }
 
 bool MakeUnixSymlink(const std::string& target, const std::string& link) {
-    typedef char*(CDECL * UnixName)(LPCWSTR);
-    auto toUnix = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    if (!toUnix) return false;
-    auto unix = [&](const std::string& path) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        char* p = toUnix(wide);
-        std::string s = p ? p : "";
-        if (p) HeapFree(GetProcessHeap(), 0, p);
-        return s;
-    };
-    std::string command = "/bin/ln -s '" + unix(target) + "' '" + unix(link) + "'";
-    STARTUPINFOA si = {sizeof(si)};
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA("/bin/ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    for (int i = 0; i < 50 && !(Attributes(link) != INVALID_FILE_ATTRIBUTES); ++i) Sleep(20);
-    DWORD a = Attributes(link);
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    // The link does not exist yet: convert its folder, which does.
+    size_t slash = link.find_last_of('\\');
+    std::string from = UnixPath(target), to = UnixPath(link.substr(0, slash));
+    if (!to.empty()) to += "/" + link.substr(slash + 1);
+    if (from.empty() || to.empty() || !RunUnix("/bin/ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"")) return false;
+    // The handle of a Unix process may be signalled before the program is done.
+    for (int i = 0; i < 100; ++i, Sleep(20)) {
+        DWORD a = Attributes(link);
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    }
+    return false;
 }
 
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data) {
@@ -279,7 +283,8 @@ std::string TargetPath(const char* unixPath) {
 }
 
 Process::Process(const std::string& exe, const std::string& workDir) {
-    STARTUPINFOA si = {sizeof(si)};
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
     std::string command = "\"" + exe + "\"";
     if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info))
         info = {};

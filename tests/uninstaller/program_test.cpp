@@ -1,0 +1,363 @@
+// The uninstaller program end to end under Wine (Parts 7.1 to 7.3): a generated
+// installation in a scratch folder, its shortcuts, favourite and registry entries,
+// driven through the program's message boxes; the window's place and colours.
+#include <gtest/gtest.h>
+
+#include "tests/uninstaller/win_helpers.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace uninst_test;
+
+namespace {
+
+const char kNotComplete[] = "Uninstall not complete. Delete directory manually.";
+const char kExtensions[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
+const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char kToolbar[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+
+std::string Unique() {
+    static int counter = 0;
+    return std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+}
+
+// One installed copy: files under DIR, shortcuts, favourite and registry entries, plus
+// sentinels beside each that must survive whatever happens.
+class Installation {
+public:
+    explicit Installation(const char* exe = UNINSTALLER_EXE)
+        : scratch("prog"), dir(scratch / "Quintara Inst"), id(Unique()), verName("QuintaraTest " + id),
+          siteGuid("{UNINST-TEST-" + id + "}"), title("Quintara" + id + ".url") {
+        MakeDirs(dir);
+        CopyFileA(TargetPath(exe).c_str(), (dir + "\\uninstaller.exe").c_str(), FALSE);
+        desktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+        startMenu = SpecialFolder(CSIDL_COMMON_STARTMENU);
+        programs = SpecialFolder(CSIDL_COMMON_PROGRAMS);
+        favorites = SpecialFolder(CSIDL_FAVORITES);
+    }
+    ~Installation() {
+        for (const std::string& f : OutsideFiles()) RemoveAll(f);
+        RemoveAll(programs + "\\" + verName);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensions + siteGuid);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensions + siteGuid + "-other");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName + "-other");
+        ForgetPendingRenames(scratch.Path());
+    }
+
+    std::string Exe() const { return dir + "\\uninstaller.exe"; }
+    std::string Question() const { return "Do you wish to uninstall " + verName + "? \n\nDirectory " + dirValue; }
+
+    void WriteIni(const std::string& dirText) {
+        // The profile reader drops trailing blanks; the question shows what it returns.
+        dirValue = dirText.substr(0, dirText.find_last_not_of(' ') + 1);
+        MakeFile(dir + "\\uninstaller.ini",
+                 "[INFO]\r\nVER_NAME=" + verName + "\r\nVER_INFO=Version 1.2.3 test build\r\nDIR=" + dirText +
+                     "\r\nSITEGUID=" + siteGuid + "\r\nUNINSTALL_NAME=Uninstall " + verName +
+                     "\r\n[FAVORITES]\r\nMAIN_URL_TILTE=" + title +
+                     "\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=1\r\n[OTHER]\r\ngone.txt=1\r\n");
+    }
+
+    void SeedFiles() {
+        for (const char* f : {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin",
+                              "sub1\\deep\\deeper\\keep.DAT", "sub2\\y.txt", "sub2\\z\\w.txt", "sub2\\handhistory\\x.txt",
+                              "HandHistory\\h1.txt", "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp",
+                              "sub3\\other.txt", "sub4\\Skins\\s.bmp", "sub5\\HandHistory\\deep.txt"})
+            MakeFile(dir + "\\" + f);
+    }
+
+    std::set<std::string> FilesAfterUninstall() const {
+        return {"uninstaller.exe",  // running: left for the restart
+                "KEEP.dat",         "sub1\\",         "sub1\\Settings.CFG", "sub1\\deep\\",
+                "sub1\\deep\\deeper\\", "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\", "HandHistory\\h1.txt",
+                "HandHistory\\nested\\", "HandHistory\\nested\\h2.txt", "sub3\\", "sub3\\skins\\",
+                "sub3\\skins\\s.bmp", "sub5\\", "sub5\\HandHistory\\", "sub5\\HandHistory\\deep.txt"};
+    }
+
+    void SeedOutside() {
+        for (const std::string& f : OutsideFiles()) MakeFile(f);
+        SetRegString(HKEY_CURRENT_USER, kToolbar, "LinksFolderName", "Links");
+        std::string ext = kExtensions + siteGuid;
+        SetRegString(HKEY_LOCAL_MACHINE, ext + "\\one", "v", "1");
+        SetRegString(HKEY_LOCAL_MACHINE, ext + "\\two", "v", "2");
+        SetRegString(HKEY_LOCAL_MACHINE, ext + "\\three\\inner", "v", "3");
+        SetRegString(HKEY_LOCAL_MACHINE, ext + "-other", "v", "keep");
+        std::string entry = kUninstall + verName;
+        for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon", "Publisher"})
+            SetRegString(HKEY_LOCAL_MACHINE, entry, value, "x");
+        SetRegString(HKEY_LOCAL_MACHINE, entry + "-other", "DisplayName", "keep");
+    }
+
+    // The entries the uninstaller removes, then the sentinels.
+    std::vector<std::string> Removable() const {
+        return {desktop + "\\" + verName + ".lnk", startMenu + "\\" + verName + ".lnk",
+                programs + "\\" + verName + "\\Uninstall " + verName + ".lnk",
+                programs + "\\" + verName + "\\" + verName + ".lnk", favorites + "\\" + title,
+                favorites + "\\Links\\" + title};
+    }
+    std::vector<std::string> Sentinels() const {
+        return {desktop + "\\Other " + verName + ".lnk", favorites + "\\Other" + title,
+                favorites + "\\Links\\Other" + title};
+    }
+    std::vector<std::string> OutsideFiles() const {
+        std::vector<std::string> all = Removable();
+        for (const std::string& s : Sentinels()) all.push_back(s);
+        return all;
+    }
+
+    void ExpectOutsideUntouched() const {
+        for (const std::string& f : OutsideFiles()) EXPECT_TRUE(Exists(f)) << f;
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kExtensions + siteGuid + "\\three\\inner"));
+        EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kUninstall + verName, "DisplayName"));
+    }
+
+    void ExpectOutsideRemoved() const {
+        for (const std::string& f : Removable()) EXPECT_FALSE(Exists(f)) << f;
+        EXPECT_FALSE(Exists(programs + "\\" + verName));
+        for (const std::string& f : Sentinels()) EXPECT_TRUE(Exists(f)) << f;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kExtensions + siteGuid));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kExtensions + siteGuid + "-other"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + verName));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + verName + "-other"));
+    }
+
+    ScratchDir scratch;
+    std::string dir, id, verName, siteGuid, title, dirValue;
+    std::string desktop, startMenu, programs, favorites;
+};
+
+// A client pixel of `window` as the screen shows it; false when `cover` hides it.
+bool ClientPixel(HWND window, HWND cover, int x, int y, COLORREF* colour) {
+    POINT p = {x, y};
+    ClientToScreen(window, &p);
+    RECT r;
+    if (cover && GetWindowRect(cover, &r) && PtInRect(&r, p)) return false;
+    *colour = ScreenPixel(p.x, p.y);
+    return true;
+}
+
+int Distance(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
+
+struct Look {
+    COLORREF background, bannerLeft, bannerRight, directoryText;
+};
+
+void ExpectLook(HWND window, HWND cover, const Look& look) {
+    Sleep(300);  // let the display catch up with the window's drawing
+    const struct {
+        int x, y;
+        COLORREF expected;
+    } points[] = {
+        {10, 10, look.bannerLeft},   {580, 10, look.bannerRight},  {10, 60, look.bannerLeft},
+        {10, 100, look.background},  {10, 250, look.background},   {300, 270, look.background},
+        {580, 260, look.background}, {580, 120, look.background},
+    };
+    int checked = 0;
+    for (const auto& pt : points) {
+        COLORREF c;
+        if (!ClientPixel(window, cover, pt.x, pt.y, &c)) continue;
+        ++checked;
+        EXPECT_EQ(c, pt.expected) << "pixel " << pt.x << "," << pt.y;
+    }
+    EXPECT_GE(checked, 6);
+    // The "Directory" line: its strokes carry the text colour.
+    int best = 1000;
+    for (int y = 137; y < 170; ++y)
+        for (int x = 25; x < 300; ++x) {
+            COLORREF c;
+            if (ClientPixel(window, cover, x, y, &c)) best = std::min(best, Distance(c, look.directoryText));
+        }
+    EXPECT_LE(best, 30);
+}
+
+const Look kDefaultLook = {RGB(18, 34, 85), RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255)};
+const Look kSkinnedLook = {RGB(40, 120, 60), RGB(200, 30, 30), RGB(230, 230, 40), RGB(255, 200, 0)};
+
+std::string ParentOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+bool PendingDeletionOf(const std::string& path) {
+    std::vector<std::string> pending = PendingRenames();
+    for (size_t i = 0; i + 1 < pending.size(); i += 2) {
+        const std::string& source = pending[i];
+        if (source.size() >= path.size() &&
+            _stricmp(source.c_str() + source.size() - path.size(), path.c_str()) == 0 && pending[i + 1].empty())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Program, UninstallsAGeneratedInstallation) {
+    Installation inst;
+    inst.WriteIni(inst.dir + "\\ ");  // a trailing backslash and blank name the same folder
+    inst.SeedFiles();
+    inst.SeedOutside();
+    Process p(inst.Exe(), inst.scratch.Path());
+    ASSERT_TRUE(p.Started());
+
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    HWND window = p.FindWindowOfClass("VozareZodidazod");
+    ASSERT_TRUE(window);
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    EXPECT_STREQ(title, "VozareZodidazod");
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 600) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 300) / 2);
+    EXPECT_EQ(r.right - r.left, 600);
+    EXPECT_EQ(r.bottom - r.top, 300);
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION, WS_DLGFRAME);  // no caption bar
+    ExpectLook(window, question, kDefaultLook);
+
+    ASSERT_TRUE(Answer(question, IDYES));
+    HWND done = p.WaitMessageBox("Uninstall complete.");
+    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
+    HWND progress = FindWindowExA(window, nullptr, "msctls_progress32", nullptr);
+    ASSERT_TRUE(progress);
+    EXPECT_TRUE(IsWindowVisible(progress));
+    EXPECT_EQ(SendMessageA(progress, PBM_GETPOS, 0, 0), 100);
+    ASSERT_TRUE(Answer(done, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    EXPECT_EQ(ListTree(inst.dir), inst.FilesAfterUninstall());
+    inst.ExpectOutsideRemoved();
+    EXPECT_TRUE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));
+}
+
+TEST(Program, NoRemovesNothing) {
+    Installation inst;
+    inst.WriteIni(inst.dir);
+    inst.SeedFiles();
+    inst.SeedOutside();
+    std::set<std::string> before = ListTree(inst.dir);
+    Process p(inst.Exe(), inst.dir);
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(question, IDNO));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_EQ(ListTree(inst.dir), before);
+    inst.ExpectOutsideUntouched();
+}
+
+TEST(Program, MissingSettingsFileRemovesNothing) {
+    Installation inst;
+    inst.SeedFiles();
+    std::set<std::string> before = ListTree(inst.dir);
+    Process p(inst.Exe(), inst.dir);
+    HWND box = p.WaitMessageBox(kNotComplete);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_EQ(ListTree(inst.dir), before);
+}
+
+TEST(Program, DirectoryThatCannotBeEnteredStopsBeforeShortcutsAndKeys) {
+    Installation inst;
+    inst.WriteIni(inst.dir + "\\missing");
+    inst.SeedFiles();
+    inst.SeedOutside();
+    std::set<std::string> before = ListTree(inst.dir);
+    Process p(inst.Exe(), inst.dir);
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(question, IDYES));
+    HWND box = p.WaitMessageBox(kNotComplete);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(ListTree(inst.dir), before);
+    inst.ExpectOutsideUntouched();
+
+    // The window stays until closed; "Quit ?" answered No keeps it.
+    HWND window = p.FindWindowOfClass("VozareZodidazod");
+    ASSERT_TRUE(window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND quit = p.WaitMessageBox("Quit ?");
+    ASSERT_TRUE(quit);
+    ASSERT_TRUE(Answer(quit, IDNO));
+    EXPECT_EQ(p.WaitExit(500), DWORD(STILL_ACTIVE));
+    EXPECT_TRUE(IsWindow(window));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    quit = p.WaitMessageBox("Quit ?");
+    ASSERT_TRUE(quit);
+    ASSERT_TRUE(Answer(quit, IDYES));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// Each refused "DIR" gets the same message as an empty one and removes nothing.
+class RefusedDir : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RefusedDir, RemovesNothing) {
+    Installation inst;
+    std::string kind = GetParam();
+    std::string sentinelDir, dirText, workDir = inst.scratch / "cwd";
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    if (kind == "root") {
+        sentinelDir = "C:\\uninst_sentinel_" + inst.id;
+        dirText = "C:\\";
+    } else if (kind == "windows") {
+        sentinelDir = std::string(windows) + "\\uninst_sentinel_" + inst.id;
+        dirText = std::string(windows) + "\\";
+    } else if (kind == "relative") {
+        sentinelDir = workDir;
+        dirText = ".";
+    } else {
+        sentinelDir = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\uninst_sentinel_" + inst.id;
+        dirText = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    }
+    const std::string sentinelFile = (kind == "root" || kind == "windows" || kind == "desktop")
+                                         ? ParentOf(sentinelDir) + "\\uninst_sentinel_" + inst.id + ".txt"
+                                         : sentinelDir + "\\top.txt";
+    MakeFile(sentinelDir + "\\s1.txt");
+    MakeFile(sentinelDir + "\\deep\\s2.txt");
+    MakeFile(sentinelFile);
+    MakeDirs(workDir);
+    inst.WriteIni(dirText);
+    inst.SeedFiles();
+    inst.SeedOutside();
+    std::set<std::string> before = ListTree(inst.dir);
+
+    Process p(inst.Exe(), workDir);
+    HWND box = p.WaitMessageBox(kNotComplete);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    EXPECT_TRUE(Exists(sentinelDir + "\\s1.txt"));
+    EXPECT_TRUE(Exists(sentinelDir + "\\deep\\s2.txt"));
+    EXPECT_TRUE(Exists(sentinelFile));
+    EXPECT_EQ(ListTree(inst.dir), before);
+    inst.ExpectOutsideUntouched();
+    RemoveAll(sentinelFile);
+    if (kind != "relative") RemoveAll(sentinelDir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, RefusedDir, ::testing::Values("root", "windows", "relative", "desktop"));
+
+TEST(Program, SkinModuleGivesBannerAndColours) {
+    Installation inst(UNINSTALLER_SKINNED_EXE);
+    inst.WriteIni(inst.dir);
+    Process p(inst.Exe(), inst.dir);
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    HWND window = p.FindWindowOfClass("VozareZodidazod");
+    ASSERT_TRUE(window);
+    ExpectLook(window, question, kSkinnedLook);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_TRUE(Exists(std::string(temp) + "temp3.ini"));
+    ASSERT_TRUE(Answer(question, IDNO));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}

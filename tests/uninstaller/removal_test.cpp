@@ -1,0 +1,268 @@
+// Part 7.2 in-process under Wine: RemoveTree on generated trees in scratch folders,
+// links, attributes, files in use, the registry tree, shortcuts and the guard on "DIR".
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <map>
+
+#include "tests/uninstaller/win_helpers.h"
+#include "uninstaller/removal.h"
+
+using namespace uninst;
+using namespace uninst_test;
+
+namespace {
+
+KeepList Keep(const std::string& ini) {
+    KeepList keep;
+    ParseKeepList(ini, keep);
+    return keep;
+}
+
+// RemoveTree leaves the current directory inside the tree; tests put it back.
+class RemovalTest : public ::testing::Test {
+protected:
+    void SetUp() override { GetCurrentDirectoryA(MAX_PATH, previousDir); }
+    void TearDown() override { SetCurrentDirectoryA(previousDir); }
+    char previousDir[MAX_PATH] = {};
+};
+
+}  // namespace
+
+TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
+    ScratchDir scratch("tree");
+    std::string inst = scratch / "inst";
+    for (const char* f : {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin",
+                          "sub1\\deep\\deeper\\keep.DAT", "sub1\\deep\\other.txt", "sub2\\y.txt", "sub2\\z\\w.txt",
+                          "sub2\\handhistory\\x.txt", "sub4\\Skins\\s.bmp", "HandHistory\\h1.txt",
+                          "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp", "sub3\\other.txt",
+                          "sub5\\HandHistory\\deep.txt", ".hidden\\f.txt", ".profile"})
+        MakeFile(inst + "\\" + f);
+    MakeDirs(inst + "\\empty\\emptier");
+    KeepList keep = Keep("[UNDELETE_LIST]\nKeep.DAT=1\nsettings.cfg=1\n[OTHER]\ngone.txt=1\n");
+
+    RemovalStats stats;
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", keep, &stats));
+
+    std::set<std::string> expected = {
+        "KEEP.dat", "sub1\\", "sub1\\Settings.CFG", "sub1\\deep\\", "sub1\\deep\\deeper\\",
+        "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\", "HandHistory\\h1.txt", "HandHistory\\nested\\",
+        "HandHistory\\nested\\h2.txt", "sub3\\", "sub3\\skins\\", "sub3\\skins\\s.bmp", "sub5\\",
+        "sub5\\HandHistory\\", "sub5\\HandHistory\\deep.txt",
+        // Names beginning with "." are neither deleted nor entered.
+        ".hidden\\", ".hidden\\f.txt", ".profile"};
+    EXPECT_EQ(ListTree(inst), expected);
+    EXPECT_TRUE(Exists(inst));
+    EXPECT_EQ(stats.scheduled, 0);
+}
+
+TEST_F(RemovalTest, FailsWhenTheDirectoryCannotBeEntered) {
+    ScratchDir scratch("missing");
+    EXPECT_FALSE(RemoveTree((scratch / "nothing").c_str(), "*.*", KeepList()));
+    MakeFile(scratch / "file");
+    EXPECT_FALSE(RemoveTree((scratch / "file").c_str(), "*.*", KeepList()));
+    EXPECT_TRUE(Exists(scratch / "file"));
+}
+
+TEST_F(RemovalTest, LinkInsideTheTreeLeavesItsTargetWhole) {
+    ScratchDir scratch("link");
+    std::string outside = scratch / "outside";
+    const char* sentinels[] = {"s1.txt", "deep\\s2.txt", "deep\\deeper\\s3.txt", "HandHistory\\s4.txt"};
+    for (const char* s : sentinels) MakeFile(outside + "\\" + s);
+    std::string inst = scratch / "inst";
+    MakeFile(inst + "\\a.txt");
+    MakeFile(inst + "\\sub\\b.txt");
+    ASSERT_TRUE(MakeUnixSymlink(outside, inst + "\\sub\\link"));
+    ASSERT_TRUE(MakeUnixSymlink(outside, inst + "\\toplink"));
+
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList()));
+
+    for (const char* s : sentinels) EXPECT_TRUE(Exists(outside + "\\" + s)) << s;
+    EXPECT_FALSE(Exists(inst + "\\a.txt"));
+    EXPECT_FALSE(Exists(inst + "\\sub\\b.txt"));
+}
+
+TEST_F(RemovalTest, ReadOnlyHiddenAndSystemFilesAreRemoved) {
+    ScratchDir scratch("attrs");
+    std::string inst = scratch / "inst";
+    MakeFile(inst + "\\ro.txt");
+    MakeFile(inst + "\\sub\\hs.txt");
+    MakeFile(inst + "\\sub\\kept.txt");
+    SetFileAttributesA((inst + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((inst + "\\sub\\hs.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA((inst + "\\sub\\kept.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", Keep("[UNDELETE_LIST]\nkept.txt=\n")));
+
+    EXPECT_FALSE(Exists(inst + "\\ro.txt"));
+    EXPECT_FALSE(Exists(inst + "\\sub\\hs.txt"));
+    // A kept file keeps its attributes too.
+    EXPECT_EQ(Attributes(inst + "\\sub\\kept.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesA((inst + "\\sub\\kept.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
+    ScratchDir scratch("inuse");
+    std::string inst = scratch / "inst";
+    MakeFile(inst + "\\a.txt");
+    MakeFile(inst + "\\sub\\held.txt");
+    MakeFile(inst + "\\sub\\b.txt");
+    MakeFile(inst + "\\other\\c.txt");
+    HANDLE held = CreateFileA((inst + "\\sub\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    RemovalStats stats;
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList(), &stats));
+    CloseHandle(held);
+
+    EXPECT_EQ(ListTree(inst), (std::set<std::string>{"sub\\", "sub\\held.txt"}));
+    std::vector<std::string> pending = PendingRenames();
+    auto find = [&](const std::string& tail) {
+        for (size_t i = 0; i + 1 < pending.size(); i += 2)
+            if (pending[i].size() >= tail.size() &&
+                _stricmp(pending[i].c_str() + pending[i].size() - tail.size(), tail.c_str()) == 0 &&
+                pending[i + 1].empty())
+                return static_cast<int>(i);
+        return -1;
+    };
+    int file = find(inst + "\\sub\\held.txt");
+    int dir = find(inst + "\\sub");
+    int top = find(inst);
+    EXPECT_GE(file, 0);
+    EXPECT_GT(dir, file);  // the directory goes after the file in it
+    EXPECT_GT(top, dir);
+    EXPECT_EQ(stats.scheduled, 3);
+    ForgetPendingRenames(scratch.Path());
+}
+
+TEST(RegistryTree, DeletesNestedSubkeysDepthFirst) {
+    std::string base = "SOFTWARE\\UninstTest" + std::to_string(GetCurrentProcessId());
+    std::string key = base + "\\{SITE}";
+    SetRegString(HKEY_LOCAL_MACHINE, key + "\\one", "v", "1");
+    SetRegString(HKEY_LOCAL_MACHINE, key + "\\two\\inner", "v", "2");
+    SetRegString(HKEY_LOCAL_MACHINE, key + "\\three", nullptr, "");
+    SetRegString(HKEY_LOCAL_MACHINE, key, "Value", "x");
+    SetRegString(HKEY_LOCAL_MACHINE, base + "\\sibling", "v", "s");
+
+    EXPECT_EQ(DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str()), 0);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, base + "\\sibling"));
+    EXPECT_EQ(DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str()), -1);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, base);
+}
+
+namespace {
+
+std::map<int, std::string> gFolders;
+std::string FakeFolder(int csidl) {
+    auto it = gFolders.find(csidl);
+    return it == gFolders.end() ? std::string() : it->second;
+}
+
+UninstallSettings TestSettings() {
+    UninstallSettings s;
+    s.verName = "Quintara Test";
+    s.uninstallName = "Uninstall Quintara";
+    s.mainUrlTitle = "Quintara.url";
+    return s;
+}
+
+}  // namespace
+
+TEST(Shortcuts, AllUsersFirstThenTheUsersFolders) {
+    ScratchDir scratch("lnk");
+    gFolders = {{CSIDL_COMMON_DESKTOPDIRECTORY, scratch / "pubdesk"}, {CSIDL_DESKTOPDIRECTORY, scratch / "desk"},
+                {CSIDL_STARTMENU, scratch / "start"},                {CSIDL_COMMON_PROGRAMS, scratch / "progs"},
+                {CSIDL_PROGRAMS, scratch / "userprogs"}};
+    for (const char* f : {"pubdesk\\Quintara Test.lnk", "desk\\Quintara Test.lnk", "start\\Quintara Test.lnk",
+                          "progs\\Quintara Test\\Quintara Test.lnk", "progs\\Quintara Test\\Uninstall Quintara.lnk",
+                          "userprogs\\Quintara Test\\Quintara Test.lnk", "pubdesk\\Other.lnk"})
+        MakeFile(scratch / f);
+
+    RemoveShortcuts(TestSettings(), &FakeFolder);
+
+    EXPECT_EQ(ListTree(scratch.Path()),
+              (std::set<std::string>{"pubdesk\\", "pubdesk\\Other.lnk", "desk\\", "desk\\Quintara Test.lnk", "start\\",
+                                     "progs\\", "userprogs\\", "userprogs\\Quintara Test\\",
+                                     "userprogs\\Quintara Test\\Quintara Test.lnk"}));
+}
+
+TEST(Shortcuts, NamesThatLeaveTheirFolderDeleteNothing) {
+    ScratchDir scratch("lnkbad");
+    gFolders = {{CSIDL_DESKTOPDIRECTORY, scratch / "desk"}, {CSIDL_FAVORITES, scratch / "fav"}};
+    MakeFile(scratch / "victim.lnk");
+    MakeFile(scratch / "victim.doc");
+    UninstallSettings s = TestSettings();
+    s.verName = "..\\victim";
+    s.mainUrlTitle = "..\\victim.doc";
+    RemoveShortcuts(s, &FakeFolder);
+    RemoveExtensionAndFavorite(s, &FakeFolder);
+    EXPECT_TRUE(Exists(scratch / "victim.lnk"));
+    EXPECT_TRUE(Exists(scratch / "victim.doc"));
+}
+
+TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
+    ScratchDir scratch("fav");
+    gFolders = {{CSIDL_FAVORITES, scratch / "fav"}};
+    for (const char* f : {"fav\\Quintara.url", "fav\\Links\\Quintara.url", "fav\\L\\Quintara.url", "fav\\Other.url"})
+        MakeFile(scratch / f);
+    const std::string toolbar = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+    const std::string ext = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
+    UninstallSettings s = TestSettings();
+    s.siteGuid = "{UNINST-" + std::to_string(GetCurrentProcessId()) + "}";
+    SetRegString(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "\\a\\b", "v", "1");
+    SetRegString(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other", "v", "1");
+
+    // A one-character folder name is not used.
+    SetRegString(HKEY_CURRENT_USER, toolbar, "LinksFolderName", "L");
+    RemoveExtensionAndFavorite(s, &FakeFolder);
+    EXPECT_FALSE(Exists(scratch / "fav\\Quintara.url"));
+    EXPECT_TRUE(Exists(scratch / "fav\\L\\Quintara.url"));
+    EXPECT_TRUE(Exists(scratch / "fav\\Links\\Quintara.url"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ext + s.siteGuid));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other"));
+
+    SetRegString(HKEY_CURRENT_USER, toolbar, "LinksFolderName", "Links");
+    RemoveExtensionAndFavorite(s, &FakeFolder);
+    EXPECT_FALSE(Exists(scratch / "fav\\Links\\Quintara.url"));
+    EXPECT_TRUE(Exists(scratch / "fav\\Other.url"));
+
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other");
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, toolbar.c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+        RegDeleteValueA(h, "LinksFolderName");
+        RegCloseKey(h);
+    }
+}
+
+TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
+    ScratchDir scratch("guard");
+    MakeDirs(scratch / "inst");
+    std::vector<std::string> refused = {
+        "", "   ", ".", "sub", "..\\x", "C:", "C:inst", "\\inst", "C:\\", "C:\\ ", "C:/", "Z:\\",
+        "\\\\server\\share", "\\\\?\\C:\\inst", "C:\\windows", "C:\\WINDOWS\\", "C:\\windows\\system32 \\",
+        "C:\\users", "C:\\Program Files", "C:\\ProgramData", "C:\\windows\\..\\windows", scratch / "inst\\..\\..\\..",
+    };
+    for (int csidl : {CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+                      CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAMS, CSIDL_FAVORITES})
+        refused.push_back(SpecialFolder(csidl) + "\\");
+    refused.push_back(SpecialFolder(CSIDL_PROFILE) + "\\..\\Public");  // another user's profile
+    for (const std::string& dir : refused) {
+        std::string resolved = "untouched";
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+        EXPECT_EQ(resolved, "untouched") << dir;
+    }
+
+    std::string resolved;
+    EXPECT_TRUE(CheckInstallDirectory(scratch / "inst\\  ", &resolved));
+    EXPECT_EQ(resolved, scratch / "inst");
+    EXPECT_TRUE(CheckInstallDirectory(scratch / "inst\\..\\inst\\", &resolved));
+    EXPECT_EQ(resolved, scratch / "inst");
+    EXPECT_TRUE(CheckInstallDirectory(SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Quintara", &resolved));
+
+    // A "DIR" that is itself a link is refused.
+    MakeFile(scratch / "target\\s.txt");
+    ASSERT_TRUE(MakeUnixSymlink(scratch / "target", scratch / "linkdir"));
+    EXPECT_FALSE(CheckInstallDirectory(scratch / "linkdir", &resolved));
+    EXPECT_FALSE(CheckInstallDirectory(scratch / "linkdir\\", &resolved));
+}
