@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# The main job: builds the programs and runs the browser under Wine (on a
-# private Xvfb display when there is no DISPLAY).
-#   main-job.sh [--seconds N]
-# With a display of your own it runs until you close the window; on Xvfb it
-# runs for N seconds (default 20) and then stops everything it started.
+# The main job: builds the programs and runs the browser driven by the
+# reference main client under Wine (on a private Xvfb display when there is no
+# DISPLAY). The main client prints every command the browser sends it.
+#   main-job.sh [--scenario FILE] [--seconds N] [--shots DIR]
+# With a display of your own it runs until you close the browser; on Xvfb it
+# plays the scenario, runs for N more seconds (default 10) and stops.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-seconds=20
+seconds=10
+scenario=""
+shots=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=$2; shift 2 ;;
-    *) echo "usage: main-job.sh [--seconds N]" >&2; exit 2 ;;
+    --scenario) scenario=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
+    --shots) mkdir -p "$2" && shots=$(cd "$2" && pwd); shift 2 ;;
+    *) echo "usage: main-job.sh [--scenario FILE] [--seconds N] [--shots DIR]" >&2; exit 2 ;;
   esac
 done
 had_display=${DISPLAY:-}
 bash "$root/tools/install-deps.sh" || exit 1
-bash "$root/tools/build.sh" --win32 browser || exit 1
+bash "$root/tools/build.sh" --win32 browser mainclient || exit 1
 
 build="$root/build/win32"
 . "$root/tools/wine-env.sh" "$build"
@@ -24,17 +29,15 @@ wine_begin || exit 1
 run="$build/run"
 mkdir -p "$run"
 [ -f "$run/main.ini" ] || printf '[main]\r\nname=Quintara Poker\r\n' > "$run/main.ini"
+args=(--workdir "$(winepath -w "$run" 2>/dev/null)")
+[ -n "$scenario" ] && args+=(--scenario "$(winepath -w "$scenario" 2>/dev/null)")
+[ -z "$had_display" ] && args+=(--seconds "$seconds")
 cd "$run"
-wine "$build/app/browser.exe" &
-browser=$!
-WINE_STARTED_PIDS+=($browser)
-if [ -n "$had_display" ]; then
-  wait "$browser"
-else
-  for _ in $(seq 1 "$seconds"); do
-    kill -0 "$browser" 2>/dev/null || break
-    sleep 1
-  done
-  echo "main-job: ran for up to ${seconds}s on Xvfb display $DISPLAY"
+wine "$build/tools/mainclient/mainclient.exe" "${args[@]}" &
+client=$!
+WINE_STARTED_PIDS+=($client)
+if [ -n "$shots" ] && [ -x "$root/tools/screenshots.sh" ]; then
+  sleep 8
+  bash "$root/tools/screenshots.sh" "$shots" "$build" || echo "main-job: screenshots failed" >&2
 fi
-exit 0
+wait "$client"

@@ -1,0 +1,73 @@
+#include "tools/mainclient/scenario.h"
+
+#include <gtest/gtest.h>
+
+using namespace mainclient;
+
+TEST(Scenario, StepsAndTheirArguments) {
+    ParseResult r = ParseScenario(
+        "# comment\r\n"
+        "\n"
+        "myid 7\r\n"
+        "join 9 ANNA 12 1 Hold'em  10/20\n"
+        "join 10 BORIS\n"
+        "leave 9 ANNA 12 1\n"
+        "chat 9 ANNA hello   there\n"
+        "login uno=1 pwd=a&b=c\n"
+        "site 5 http://127.0.0.1:8080/help\n"
+        "mode lobby\n"
+        "wait 250\n");
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front();
+    ASSERT_EQ(r.steps.size(), 9u);
+    EXPECT_EQ(r.steps[0].kind, StepKind::MyId);
+    EXPECT_EQ(r.steps[0].id, 7);
+    EXPECT_EQ(r.steps[0].line, 3);
+
+    const Step& join = r.steps[1];
+    EXPECT_EQ(join.id, 9);
+    EXPECT_EQ(join.nick, "ANNA");
+    EXPECT_EQ(join.number, 12);
+    EXPECT_EQ(join.number2, 1);
+    EXPECT_EQ(join.text, "Hold'em  10/20");  // the group name keeps its spacing
+    EXPECT_EQ(r.steps[2].text, "");          // a join without group
+
+    EXPECT_EQ(r.steps[3].kind, StepKind::Leave);
+    EXPECT_EQ(r.steps[4].text, "hello   there");
+    ASSERT_EQ(r.steps[5].fields.size(), 2u);
+    EXPECT_EQ(r.steps[5].fields[1].second, "a&b=c");
+    EXPECT_EQ(r.steps[6].number, 5);
+    EXPECT_EQ(r.steps[7].number, 1);
+    EXPECT_EQ(r.steps[8].number, 250);
+}
+
+TEST(Scenario, MalformedLinesAreReportedWithTheirNumber) {
+    ParseResult r = ParseScenario(
+        "fly away\n"
+        "myid seven\n"
+        "join 9 ANNA 12\n"
+        "site 6 http://x/\n"
+        "login user=1\n"
+        "wait -5\n"
+        "online 99999999999999\n"
+        "tick\n");
+    ASSERT_EQ(r.errors.size(), 7u);
+    EXPECT_EQ(r.errors[0], "line 1: unknown step \"fly\"");
+    EXPECT_EQ(r.errors[1], "line 2: bad arguments for \"myid\"");
+    ASSERT_EQ(r.steps.size(), 1u);
+    EXPECT_EQ(r.steps[0].kind, StepKind::Tick);
+}
+
+TEST(Scenario, DemoParsesCleanly) {
+    ParseResult r = ParseScenario(DemoScenario());
+    EXPECT_TRUE(r.errors.empty());
+    EXPECT_GT(r.steps.size(), 10u);
+}
+
+TEST(Transcript, OneLinePerCommandWithTheValuesRead) {
+    EXPECT_EQ(FormatCommand(9030, 0, {}), "command 9030 lParam=0");
+    EXPECT_EQ(FormatCommand(9026, -3, {{"BR_TEMP1", "0"}, {"BR_TEMP", "hi \"you\"\r\n"}}),
+              "command 9026 lParam=-3 BR_TEMP1=\"0\" BR_TEMP=\"hi \\\"you\\\"\\r\\n\"");
+    EXPECT_EQ(ValuesReadFor(9035), std::vector<std::string>{"BR_TEMP"});
+    EXPECT_EQ(ValuesReadFor(9037).size(), 4u);
+    EXPECT_TRUE(ValuesReadFor(9038).empty());
+}
