@@ -1,0 +1,148 @@
+// Our framework layer: routing of messages, commands and notifications to
+// typed handlers, default handling, subclassing, and the GDI owners.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "win/gdi.h"
+#include "win/wnd.h"
+
+namespace {
+
+const char kClass[] = "FrameworkTestWindow";
+
+class Recorder : public win::CWnd {
+public:
+    std::vector<std::string> log;
+
+    void OnTimer(UINT_PTR id) { log.push_back("timer " + std::to_string(id)); }
+    void OnLButtonDown(UINT flags, POINT pt) {
+        log.push_back("down " + std::to_string(flags) + " " + std::to_string(pt.x) + "," + std::to_string(pt.y));
+    }
+    void OnSeven() { log.push_back("command 7"); }
+    void OnEditChange() { log.push_back("change 8"); }
+    void OnRange(UINT id) { log.push_back("range " + std::to_string(id)); }
+    LRESULT OnClick(NMHDR* header) {
+        log.push_back("click " + std::to_string(header->idFrom));
+        return 55;
+    }
+    LRESULT OnGetText(WPARAM, LPARAM) {
+        log.push_back("gettext");
+        return Default();
+    }
+
+protected:
+    win::RouteTable Routes() const override {
+        using namespace win;
+        static const Route routes[] = {
+            OnMessage<WM_TIMER, &Recorder::OnTimer>(),
+            OnMessage<WM_LBUTTONDOWN, &Recorder::OnLButtonDown>(),
+            OnMessage<WM_GETTEXT, &Recorder::OnGetText>(),
+            OnCommand<7, &Recorder::OnSeven>(),
+            OnCommandCode<8, EN_CHANGE, &Recorder::OnEditChange>(),
+            OnCommandRange<100, 102, &Recorder::OnRange>(),
+            OnNotify<NM_CLICK, 9, &Recorder::OnClick>(),
+        };
+        return MakeRouteTable(routes);
+    }
+};
+
+HWND CreateRecorder(Recorder& recorder) {
+    win::CWnd::RegisterClass(kClass, 0, nullptr, nullptr);
+    recorder.CreateEx(0, kClass, "title", WS_POPUP, RECT{0, 0, 50, 50}, nullptr, 0);
+    return recorder.GetSafeHwnd();
+}
+
+TEST(Routes, MessagesCommandsAndNotificationsReachTypedHandlers) {
+    Recorder r;
+    HWND hwnd = CreateRecorder(r);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(win::CWnd::FromHandle(hwnd), &r);
+
+    SendMessageA(hwnd, WM_TIMER, 3, 0);
+    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-2, 40));
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(7, BN_CLICKED), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(8, EN_SETFOCUS), 0);  // other code: not routed
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(8, EN_CHANGE), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(99, 0), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(101, 0), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(103, 0), 0);
+    NMHDR click{nullptr, 9, static_cast<UINT>(NM_CLICK)};
+    NMHDR otherId{nullptr, 10, static_cast<UINT>(NM_CLICK)};
+    EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 9, reinterpret_cast<LPARAM>(&click)), 55);
+    EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 10, reinterpret_cast<LPARAM>(&otherId)), 0);
+
+    EXPECT_EQ(r.log, (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101",
+                                               "click 9"}));
+    DestroyWindow(hwnd);
+    EXPECT_EQ(r.GetSafeHwnd(), nullptr);  // unbound at WM_NCDESTROY
+}
+
+TEST(Routes, DefaultRunsTheProcedureBeneath) {
+    Recorder r;
+    HWND hwnd = CreateRecorder(r);
+    char text[16] = "";
+    EXPECT_EQ(GetWindowTextA(hwnd, text, sizeof text), 5);
+    EXPECT_STREQ(text, "title");
+    EXPECT_EQ(r.log, std::vector<std::string>{"gettext"});
+    DestroyWindow(hwnd);
+}
+
+TEST(Routes, SubclassedControlKeepsItsOwnBehaviour) {
+    HWND edit = CreateWindowExA(0, "EDIT", "abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    {
+        Recorder r;
+        ASSERT_TRUE(r.SubclassWindow(edit));
+        EXPECT_EQ(r.GetWindowText(), "abc");  // the edit's own WM_GETTEXT, through Default()
+        SendMessageA(edit, WM_TIMER, 4, 0);
+        EXPECT_EQ(r.log, (std::vector<std::string>{"gettext", "timer 4"}));
+    }
+    // The object is gone: the control runs on its own again.
+    EXPECT_EQ(win::CWnd::FromHandle(edit), nullptr);
+    char text[8] = "";
+    GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "abc");
+    DestroyWindow(edit);
+}
+
+TEST(Gdi, ScopesRestoreTheOriginalObjects) {
+    win::MemoryDC dc;
+    HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+    HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    {
+        win::Pen redPen(CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
+        win::Brush blueBrush(CreateSolidBrush(RGB(0, 0, 255)));
+        win::Font smallFont(CreateFontA(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+        win::Bitmap surface(CreateBitmap(4, 4, 1, 32, nullptr));
+        win::SelectScope selectPen(dc, redPen);
+        win::SelectScope selectBrush(dc, blueBrush);
+        win::SelectScope selectFont(dc, smallFont);
+        win::SelectScope selectBitmap(dc, surface);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), redPen.Get());
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), surface.Get());
+    }
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), bitmap);
+}
+
+TEST(Gdi, OwnersMoveAndDeleteExactlyOnce) {
+    HBRUSH raw = CreateSolidBrush(RGB(1, 2, 3));
+    {
+        win::Brush first(raw);
+        win::Brush second(std::move(first));
+        EXPECT_EQ(first.Get(), nullptr);
+        EXPECT_EQ(second.Get(), raw);
+        win::Brush third;
+        third = std::move(second);
+        EXPECT_EQ(GetObjectType(raw), static_cast<DWORD>(OBJ_BRUSH));
+    }
+    EXPECT_EQ(GetObjectType(raw), 0u);  // deleted by the last owner
+}
+
+}  // namespace
