@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "lobby/buddy_records.h"
 #include "win/dialog.h"
 
 class CBrowserDlg : public win::CDialog {
@@ -87,11 +88,14 @@ private:
 
     // Buddy list (buddy_list.cpp).
     bool AddBuddy(int32_t userId, const std::string& nickname, int32_t onlineFlag);
-    void SaveBuddyFile();
+    bool DeleteBuddy(const std::string& nickname);
+    bool SaveBuddyFile();
     void SetBuddyStatus(int32_t userId, uint8_t onlineFlag);
     void OnTimer(UINT_PTR id);
     LRESULT OnBuddyClick(NMHDR* header);
     void OnInvite();
     void OnAddBuddyButton();
     void OnDeleteBuddyButton();
+    bool AskForNickname(const char* prompt, std::string& nickname);
+    SDList buddies;  // newest first
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDD_BROWSER 129
+#define IDD_INPUT 194
 
 #define IDC_WEB_VIEW 1002
 #define IDC_FRAME_TOP 1010
@@ -17,6 +18,10 @@
 #define IDC_ADD_BUDDY 1024
 #define IDC_DELETE_BUDDY 1025
 #define IDC_BUDDY_LABEL 1028
+
+// Input dialog (IDD_INPUT).
+#define IDC_INPUT_TEXT 1025
+#define IDC_INPUT_PROMPT 1026
 
 #define ID_WEB_BACK 9100
 #define ID_WEB_FORWARD 9101

@@ -1,0 +1,73 @@
+// The buddy record's bytes, the file encoding and the list lookups.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lobby/buddy_records.h"
+
+namespace {
+
+TEST(BuddyRecord, TwentyCharacterNicknameStopsShortOfTheFlag) {
+    const std::string nickname = "ABCDEFGHIJKLMNOPQRST";
+    BuddyRecord* record = NewBuddyRecord(0x01020304, nickname, 0xA5);
+    ASSERT_NE(record, nullptr);
+    SDList list;
+    list.AddHead(record);
+    std::string bytes = EncodeBuddyFile(list);
+    ASSERT_EQ(bytes.size(), 28u);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
+    EXPECT_EQ(bytes.substr(4, 20), nickname);
+    EXPECT_EQ(bytes[24], '\0');
+    EXPECT_EQ(static_cast<unsigned char>(bytes[25]), 0xA5u);
+    EXPECT_EQ(bytes.substr(26), std::string(2, '\0'));
+}
+
+TEST(BuddyRecord, ShortNicknameIsZeroFilledAndNegativeIdsKeepTheirBits) {
+    SDList list;
+    list.AddHead(NewBuddyRecord(-2, "P", 1));
+    EXPECT_EQ(EncodeBuddyFile(list),
+              std::string("\xFE\xFF\xFF\xFF" "P", 5) + std::string(20, '\0') + "\x01" + std::string(2, '\0'));
+}
+
+TEST(BuddyRecord, RefusesWhatDoesNotFitTheField) {
+    EXPECT_EQ(NewBuddyRecord(1, std::string(21, 'A'), 1), nullptr);
+    EXPECT_EQ(NewBuddyRecord(1, std::string(300, 'A'), 1), nullptr);
+    EXPECT_EQ(NewBuddyRecord(1, std::string("AB\0CD", 5), 1), nullptr);  // would read back as "AB"
+    BuddyRecord* empty = NewBuddyRecord(1, "", 0);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(BuddyNickname(*empty), "");
+    ::operator delete(empty);
+}
+
+TEST(BuddyFile, RecordsNewestFirstWithoutHeader) {
+    SDList list;
+    EXPECT_EQ(EncodeBuddyFile(list), "");
+    const char* names[] = {"P", "Q", "R"};
+    for (int i = 0; i < 3; i++) list.AddHead(NewBuddyRecord(10 + i, names[i], 0));
+    std::string bytes = EncodeBuddyFile(list);
+    ASSERT_EQ(bytes.size(), 84u);
+    EXPECT_EQ(bytes.substr(4, 2), std::string("R\0", 2));
+    EXPECT_EQ(bytes.substr(28 + 4, 2), std::string("Q\0", 2));
+    EXPECT_EQ(bytes.substr(56 + 4, 2), std::string("P\0", 2));
+    EXPECT_EQ(bytes[56], 10);
+}
+
+TEST(BuddyLookup, ExactFirstMatchInListOrder) {
+    SDList list;
+    list.AddHead(NewBuddyRecord(7, "ALPHA", 0));
+    list.AddHead(NewBuddyRecord(8, "BETA", 1));
+    list.AddHead(NewBuddyRecord(7, "GAMMA", 1));  // same id again, newer
+
+    ASSERT_NE(FindBuddy(list, std::string("BETA")), nullptr);
+    EXPECT_EQ(FindBuddy(list, std::string("BETA"))->userId, 8);
+    for (const char* miss : {"beta", "BET", "BETAS", ""}) {
+        EXPECT_EQ(FindBuddy(list, std::string(miss)), nullptr) << miss;
+        EXPECT_EQ(FindBuddyNode(list, miss), nullptr) << miss;
+    }
+    ASSERT_NE(FindBuddy(list, 7), nullptr);
+    EXPECT_EQ(BuddyNickname(*FindBuddy(list, 7)), "GAMMA");
+    EXPECT_EQ(FindBuddy(list, 9), nullptr);
+    EXPECT_EQ(FindBuddyNode(list, "ALPHA"), list.GetTail());
+}
+
+}  // namespace
