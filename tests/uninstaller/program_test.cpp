@@ -131,13 +131,12 @@ public:
 };
 
 // A client pixel of `window` as the screen shows it; false when `cover` hides it.
-bool ClientPixel(HWND window, HWND cover, int x, int y, COLORREF* colour) {
+bool ClientPixel(const ScreenShot& shot, HWND window, HWND cover, int x, int y, COLORREF* colour) {
     POINT p = {x, y};
     ClientToScreen(window, &p);
     RECT r;
     if (cover && GetWindowRect(cover, &r) && PtInRect(&r, p)) return false;
-    *colour = ScreenPixel(p.x, p.y);
-    return true;
+    return shot.Pixel(p.x, p.y, colour);
 }
 
 int Distance(COLORREF a, COLORREF b) {
@@ -151,6 +150,9 @@ struct Look {
 
 void ExpectLook(HWND window, HWND cover, const Look& look) {
     Sleep(300);  // let the display catch up with the window's drawing
+    RECT area;
+    GetWindowRect(window, &area);
+    ScreenShot shot(area);
     const struct {
         int x, y;
         COLORREF expected;
@@ -162,7 +164,7 @@ void ExpectLook(HWND window, HWND cover, const Look& look) {
     int checked = 0;
     for (const auto& pt : points) {
         COLORREF c;
-        if (!ClientPixel(window, cover, pt.x, pt.y, &c)) continue;
+        if (!ClientPixel(shot, window, cover, pt.x, pt.y, &c)) continue;
         ++checked;
         EXPECT_EQ(c, pt.expected) << "pixel " << pt.x << "," << pt.y;
     }
@@ -172,7 +174,7 @@ void ExpectLook(HWND window, HWND cover, const Look& look) {
     for (int y = 137; y < 170; ++y)
         for (int x = 25; x < 300; ++x) {
             COLORREF c;
-            if (ClientPixel(window, cover, x, y, &c)) best = std::min(best, Distance(c, look.directoryText));
+            if (ClientPixel(shot, window, cover, x, y, &c)) best = std::min(best, Distance(c, look.directoryText));
         }
     EXPECT_LE(best, 30);
 }

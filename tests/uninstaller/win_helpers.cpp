@@ -339,11 +339,35 @@ bool Answer(HWND box, int buttonId, DWORD timeoutMs) {
     return !IsWindow(box);
 }
 
-COLORREF ScreenPixel(int x, int y) {
+ScreenShot::ScreenShot(const RECT& r) : area(r) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = r.right - r.left;
+    info.bmiHeader.biHeight = -(r.bottom - r.top);  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pixels = nullptr;
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!bitmap) return;
+    bits = static_cast<const DWORD*>(pixels);
     HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, x, y);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return c;
+}
+
+ScreenShot::~ScreenShot() {
+    if (bitmap) DeleteObject(bitmap);
+}
+
+bool ScreenShot::Pixel(int x, int y, COLORREF* colour) const {
+    if (!bits || x < area.left || y < area.top || x >= area.right || y >= area.bottom) return false;
+    DWORD p = bits[(y - area.top) * (area.right - area.left) + (x - area.left)];
+    *colour = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    return true;
 }
 
 }  // namespace uninst_test

@@ -75,6 +75,20 @@ private:
 // Presses IDYES, IDNO or IDOK and waits until the box is gone.
 bool Answer(HWND box, int buttonId, DWORD timeoutMs = 10000);
 
-COLORREF ScreenPixel(int x, int y);
+// A copy of part of the screen, read pixel by pixel afterwards.
+class ScreenShot {
+public:
+    explicit ScreenShot(const RECT& area);
+    ~ScreenShot();
+    ScreenShot(const ScreenShot&) = delete;
+    ScreenShot& operator=(const ScreenShot&) = delete;
+    // Screen coordinates; false outside the area.
+    bool Pixel(int x, int y, COLORREF* colour) const;
+
+private:
+    RECT area;
+    HBITMAP bitmap = nullptr;
+    const DWORD* bits = nullptr;
+};
 
 }  // namespace uninst_test
