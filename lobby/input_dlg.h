@@ -15,6 +15,7 @@ public:
     std::string prompt;
 
 protected:
+    win::RouteTable Routes() const override;
     BOOL OnInitDialog() override;
     void OnOK() override;
 };
