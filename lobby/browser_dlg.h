@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lobby/buddy_records.h"
+#include "lobby/web_browser2.h"
 #include "win/dialog.h"
 
 class CBrowserDlg : public win::CDialog {
@@ -67,6 +68,9 @@ private:
     std::array<HWND, 5> lobbyWindows{};
 
     // Web pages and the login form (web_pages.cpp).
+    void CreateWebView();
+    void OnCommandStateChange(long command, bool enable);
+    CWebBrowser2 webBrowser;
     void NavigateTo(const std::string& address);
     void NavigateWithLogin(const std::string& address);
     bool ReadSitePageAddress(std::string& address, int pageIndex, int valueIndex);

@@ -21,6 +21,7 @@ constexpr char kDefaultHomeAddress[] = "http://www.quintarapoker.com/";
 }  // namespace
 
 BOOL CBrowserDlg::OnInitDialog() {
+    CreateWebView();
     const int lobbyIds[] = {IDC_INVITE, IDC_SELECTION_LABEL, IDC_ADD_BUDDY, IDC_DELETE_BUDDY, IDC_BUDDY_LABEL};
     for (size_t i = 0; i < lobbyWindows.size(); i++) lobbyWindows[i] = GetDlgItem(lobbyIds[i]);
     SetWindowPos(hwnd, nullptr, 0, 0, kWindowWidth, kWindowHeight, SWP_NOZORDER | SWP_NOREDRAW);
