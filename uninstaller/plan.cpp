@@ -13,8 +13,10 @@ void RunPlan(UninstallWindow& window) {
     HWND hwnd = window.Handle();
     const UninstallSettings& s = window.Settings();
     std::string directory;
-    // A "DIR" that could take the user's own files with it counts as no "DIR" at all.
-    if (s.verName.empty() || s.dir.empty() || !CheckInstallDirectory(s.dir, &directory)) {
+    // A "DIR" that could take the user's own files with it counts as no "DIR" at all;
+    // so does a keep list that may have lost names.
+    if (s.verName.empty() || s.dir.empty() || !window.KeepListComplete() ||
+        !CheckInstallDirectory(s.dir, &directory)) {
         MessageBoxA(hwnd, kNotComplete, kCaption, MB_OK);
         DestroyWindow(hwnd);
         return;

@@ -158,7 +158,8 @@ LRESULT UninstallWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void UninstallWindow::OnCreate() {
     std::string ini = ProgramDirectory() + "uninstaller.ini";
     settings = ReadSettings(ini);
-    if (!ReadKeepListFile(ini, keep)) {
+    keepListComplete = ReadKeepListFile(ini, keep);
+    if (!keepListComplete) {
         MessageBoxA(hwnd, "insufficiency of memory.", "Error", MB_OK);
         return;
     }

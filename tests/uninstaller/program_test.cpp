@@ -238,6 +238,34 @@ TEST(Program, UninstallsAGeneratedInstallation) {
     EXPECT_TRUE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));
 }
 
+TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
+    Installation inst;
+    inst.WriteIni(inst.dir);
+    std::string outside = inst.scratch / "outside";
+    const char* sentinels[] = {"s1.txt", "deep\\s2.txt", "HandHistory\\s3.txt"};
+    for (const char* s : sentinels) MakeFile(outside + "\\" + s);
+    MakeFile(inst.dir + "\\sub\\ro.txt");
+    MakeFile(inst.dir + "\\hs.txt");
+    SetFileAttributesA((inst.dir + "\\sub\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((inst.dir + "\\hs.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    ASSERT_TRUE(MakeUnixSymlink(outside, inst.dir + "\\sub\\link"));
+
+    Process p(inst.Exe(), inst.dir);
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(question, IDYES));
+    HWND done = p.WaitMessageBox("Uninstall complete.");
+    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(done, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    for (const char* s : sentinels) EXPECT_TRUE(Exists(outside + "\\" + s)) << s;
+    // Windows removes the link itself; Wine cannot remove a Unix link, so it may stay.
+    std::set<std::string> expected = {"uninstaller.exe"};
+    if (Exists(inst.dir + "\\sub\\link")) expected.insert({"sub\\", "sub\\link\\"});
+    EXPECT_EQ(ListTree(inst.dir), expected);
+}
+
 TEST(Program, NoRemovesNothing) {
     Installation inst;
     inst.WriteIni(inst.dir);
