@@ -29,6 +29,12 @@ const KNOWNFOLDERID* const kProtectedKnownFolders[] = {
     &FOLDERID_Public, &FOLDERID_PublicDownloads, &FOLDERID_UserProfiles,
 };
 
+// Letter case folded by the system's rules, not only for ASCII letters.
+std::string UpperPath(std::string path) {
+    if (!path.empty()) CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
+    return path;
+}
+
 // Full, long-name, normalised form; "" when the path cannot be resolved.
 std::string Resolve(const std::string& path) {
     char full[MAX_PATH] = {};
@@ -41,7 +47,7 @@ std::string Resolve(const std::string& path) {
 
 void AddResolved(std::vector<std::string>& list, const std::string& path) {
     std::string resolved = path.empty() ? std::string() : Resolve(path);
-    if (!resolved.empty()) list.push_back(resolved);
+    if (!resolved.empty()) list.push_back(UpperPath(resolved));
 }
 
 std::vector<std::string> ProtectedFolders() {
@@ -63,12 +69,13 @@ std::vector<std::string> ProtectedFolders() {
     return list;
 }
 
-bool IsProtected(const std::string& dir, const std::vector<std::string>& protectedFolders) {
+bool IsProtected(const std::string& path, const std::vector<std::string>& protectedFolders) {
+    std::string dir = UpperPath(path);
     for (const std::string& folder : protectedFolders)
         if (IsSameOrParentPath(dir, folder)) return true;
     // Any user's profile, not only ours: a direct child of the folder holding the profiles.
-    std::string profiles = ParentPath(Resolve(ShellFolder(CSIDL_PROFILE)));
-    return ClassifyDir(profiles) == DirSyntax::Absolute && UpperAscii(ParentPath(dir)) == UpperAscii(profiles);
+    std::string profiles = UpperPath(ParentPath(Resolve(ShellFolder(CSIDL_PROFILE))));
+    return ClassifyDir(profiles) == DirSyntax::Absolute && ParentPath(dir) == profiles;
 }
 
 // Where the directory really is once links on the way are followed.

@@ -247,6 +247,9 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
                       CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAMS, CSIDL_FAVORITES})
         refused.push_back(SpecialFolder(csidl) + "\\");
     refused.push_back(SpecialFolder(CSIDL_PROFILE) + "\\..\\Public");  // another user's profile
+    std::string upper = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
+    CharUpperA(&upper[0]);
+    refused.push_back(upper);
     for (const std::string& dir : refused) {
         std::string resolved = "untouched";
         EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
