@@ -150,6 +150,19 @@ TEST_F(WebBrowser, EventsAfterTheWindowIsGoneReachNoOne) {
     sink->Release();
 }
 
+TEST_F(WebBrowser, ControlFillsItsHostWindow) {
+    HWND host = GetDlgItem(frame, kViewId);
+    for (SIZE size : {SIZE{300, 200}, SIZE{676, 501}, SIZE{0, 0}}) {
+        MoveWindow(host, 0, 0, size.cx, size.cy, TRUE);
+        HWND control = GetWindow(host, GW_CHILD);
+        ASSERT_NE(control, nullptr);
+        RECT rect;
+        GetWindowRect(control, &rect);
+        EXPECT_EQ(rect.right - rect.left, size.cx);
+        EXPECT_EQ(rect.bottom - rect.top, size.cy);
+    }
+}
+
 TEST_F(WebBrowser, MethodsWithoutHistoryFailQuietly) {
     ASSERT_EQ(Get("/one"), S_OK);
     ASSERT_TRUE(recorder.WaitFor("GET", "/one"));
