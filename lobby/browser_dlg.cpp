@@ -86,6 +86,7 @@ LRESULT CBrowserDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
     // A queued 8829 was posted, by whoever: its pointer cannot be trusted.
     if (msg.hwnd == hwnd && msg.message == BRM_OPEN_ADDRESS) return true;
+    if (msg.message == WM_MOUSEMOVE) RelayToolTip(msg);
     return CDialog::PreTranslateMessage(msg);
 }
 

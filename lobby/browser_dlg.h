@@ -11,7 +11,11 @@
 
 #include "lobby/buddy_records.h"
 #include "lobby/web_browser2.h"
+#include "skin/shaped_button.h"
+#include "skin/skin_bitmap.h"
 #include "win/dialog.h"
+#include "win/gdi.h"
+#include "win/window_handle.h"
 
 class CBrowserDlg : public win::CDialog {
 public:
@@ -64,8 +68,19 @@ private:
     void OnExit();
     void OnWebMode();
     void OnLobbyMode();
+    void MoveFrame();
+    void CreateToolbar();
+    void CreateToolTips();
+    void RelayToolTip(MSG& msg);
     // Shown and hidden with the lobby: invite, label, add, delete, buddy label.
     std::array<HWND, 5> lobbyWindows{};
+    std::array<CShapedButton, 5> webButtons;  // the fifth (home) is never created
+    std::array<CShapedButton, 2> systemButtons;
+    SkinBitmap inviteImage;
+    SkinBitmap addImage;
+    SkinBitmap deleteImage;
+    win::Brush backgroundBrush;
+    win::WindowHandle toolTip;
 
     // Web pages and the login form (web_pages.cpp).
     void CreateWebView();

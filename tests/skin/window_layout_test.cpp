@@ -1,0 +1,207 @@
+// The browser window as the user and the main client see it: geometry, the
+// toolbar, the two modes, the window commands and the tips, against a real
+// browser.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/support/testsupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+const char kTitle[] = "Skin Browser";
+const int kWebView = 1002;
+const int kLobbyControls[] = {1014, 1015, 1018, 1019, 1020, 1023, 1024, 1025, 1028};
+
+struct Box {
+    int x, y, width, height;
+    bool operator==(const Box& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+    return out << "(" << b.x << "," << b.y << " " << b.width << "x" << b.height << ")";
+}
+
+// A control's rectangle in the dialog's client coordinates.
+Box ChildBox(HWND dialog, int id) {
+    HWND child = GetDlgItem(dialog, id);
+    if (!child) return {-1, -1, -1, -1};
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+class WindowLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reg::CleanSystemKeys();
+        std::string dir = ScratchDir("window_layout");
+        WriteFile(dir + "\\main.ini", "[main]\r\nname=Skin\r\n");
+        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), "", dir));
+        window = WaitForWindow("#32770", kTitle, browser.Id());
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(mainClient.WaitForCommand(9031));
+    }
+    void TearDown() override {
+        if (browser.Running()) PostMessageA(window, WM_CLOSE, 0, 0);
+        browser.WaitExit(5000);
+        reg::CleanSystemKeys();
+    }
+
+    bool Alive() {
+        DWORD_PTR result;
+        return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    void Command(UINT id) { ASSERT_EQ(SendMessageA(window, WM_COMMAND, id, 0), 0); }
+    void ExpectWebMode() {
+        EXPECT_EQ(ChildBox(window, kWebView), (Box{6, 25, 676, 501}));
+        for (int id : kLobbyControls) EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, id))) << id;
+    }
+    void ExpectLobbyMode() {
+        EXPECT_EQ(ChildBox(window, kWebView), (Box{1000, 1000, 0, 0}));
+        for (int id : kLobbyControls) EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, id))) << id;
+    }
+    // Presses a key as the user would: a queued key message for the dialog.
+    void PressKey(WPARAM key) {
+        PostMessageA(window, WM_KEYDOWN, key, 1);
+        PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+    }
+
+    FakeMainClient mainClient;
+    Process browser;
+    HWND window = nullptr;
+};
+
+TEST_F(WindowLayout, StartsInWebModeWithTheSkinInPlace) {
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ((Box{r.left, r.top, r.right - r.left, r.bottom - r.top}), (Box{0, 0, 688, 532}));
+    ExpectWebMode();
+    EXPECT_EQ(ChildBox(window, 1010), (Box{0, 0, 688, 25}));
+    EXPECT_EQ(ChildBox(window, 1011), (Box{0, 25, 6, 501}));
+    EXPECT_EQ(ChildBox(window, 1012), (Box{682, 25, 6, 501}));
+    EXPECT_EQ(ChildBox(window, 1013), (Box{0, 526, 688, 6}));
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(window, shape), ERROR);
+    GetRgnBox(shape, &r);
+    EXPECT_EQ((Box{r.left, r.top, r.right, r.bottom}), (Box{0, 0, 688, 532}));
+    DeleteObject(shape);
+}
+
+TEST_F(WindowLayout, ToolbarHasExactlySixShapedButtons) {
+    struct Expected {
+        int id;
+        Box box;
+    };
+    const Expected expected[] = {{9100, {6, 7, 16, 14}},   {9101, {22, 7, 16, 14}},  {9102, {38, 7, 16, 14}},
+                                 {9103, {54, 7, 16, 14}},  {9200, {650, 7, 16, 14}}, {9201, {666, 7, 16, 14}}};
+    std::vector<int> buttonIds;
+    for (HWND child : Children(window)) {
+        int id = GetDlgCtrlID(child);
+        if (id >= 9000 && id < 10000) buttonIds.push_back(id);
+    }
+    std::sort(buttonIds.begin(), buttonIds.end());
+    EXPECT_EQ(buttonIds, (std::vector<int>{9100, 9101, 9102, 9103, 9200, 9201}));
+
+    for (const Expected& e : expected) {
+        HWND button = GetDlgItem(window, e.id);
+        ASSERT_NE(button, nullptr) << e.id;
+        EXPECT_EQ(ChildBox(window, e.id), e.box) << e.id;
+        EXPECT_EQ(ClassOf(button), "Button");
+        EXPECT_EQ(GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << e.id;
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        RECT box{};
+        EXPECT_EQ(GetWindowRgn(button, shape), SIMPLEREGION) << e.id;
+        GetRgnBox(shape, &box);
+        EXPECT_EQ((Box{box.left, box.top, box.right, box.bottom}), (Box{0, 0, 16, 14})) << e.id;
+        DeleteObject(shape);
+    }
+}
+
+TEST_F(WindowLayout, LobbyModeWhileOnlineAndBack) {
+    EXPECT_EQ(SendMessageA(window, 9028, 1, 0), 0);
+    Command(9301);
+    ExpectLobbyMode();
+    // The template's places, at two pixels per dialog unit.
+    EXPECT_EQ(ChildBox(window, 1014), (Box{8, 54, 280, 450}));
+    EXPECT_EQ(ChildBox(window, 1015), (Box{8, 504, 452, 28}));
+    EXPECT_EQ(ChildBox(window, 1018), (Box{290, 56, 168, 220}));
+    EXPECT_EQ(ChildBox(window, 1028), (Box{290, 278, 168, 18}));
+    EXPECT_EQ(ChildBox(window, 1023), (Box{290, 298, 168, 160}));
+    EXPECT_EQ(ChildBox(window, 1019), (Box{292, 460, 166, 18}));
+    EXPECT_EQ(ChildBox(window, 1020), (Box{290, 482, 122, 22}));
+    EXPECT_EQ(ChildBox(window, 1024), (Box{416, 482, 18, 22}));
+    EXPECT_EQ(ChildBox(window, 1025), (Box{438, 482, 22, 22}));
+
+    Command(9300);
+    ExpectWebMode();
+    // The main client's own way there.
+    EXPECT_EQ(SendMessageA(window, 9033, 1, 0), 0);
+    ExpectLobbyMode();
+}
+
+TEST_F(WindowLayout, LobbyModeOfflineAsksForAConnection) {
+    AsyncSend send(window, WM_COMMAND, 9301, 0);
+    HWND box = WaitForMessageBox(browser.Id(), "Internet Connection Required.");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(DismissMessageBox(box, IDOK));
+    EXPECT_TRUE(send.Join().has_value());
+    ExpectWebMode();
+}
+
+TEST_F(WindowLayout, ExitTellsTheMainClientAndCloses) {
+    mainClient.Clear();
+    PostMessageA(window, WM_COMMAND, 9201, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(browser.WaitExit(kDefaultTimeoutMs, &code));
+    ASSERT_EQ(mainClient.CommandIds(), std::vector<unsigned>{9029});
+    EXPECT_EQ(mainClient.Commands()[0].lParam, 0);
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(WindowLayout, EnterKeepsTheWindowAndEscapeClosesQuietly) {
+    mainClient.Clear();
+    PressKey(VK_RETURN);
+    PumpFor(500);
+    EXPECT_TRUE(Alive());
+
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(browser.WaitExit());
+    EXPECT_TRUE(mainClient.CommandIds().empty());
+}
+
+TEST_F(WindowLayout, WindowCloseEndsWithoutTellingTheMainClient) {
+    mainClient.Clear();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(browser.WaitExit());
+    EXPECT_TRUE(mainClient.CommandIds().empty());
+}
+
+TEST_F(WindowLayout, MinimizeButtonCommandMinimizes) {
+    Command(9200);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
+}
+
+}  // namespace
