@@ -13,16 +13,6 @@ std::string ControlText(HWND control) {
 
 CInputDlg::CInputDlg(HWND parent) : CDialog(IDD_INPUT, parent) {}
 
-win::RouteTable CInputDlg::Routes() const {
-    // The base class takes IDOK and IDCANCEL only without a control handle;
-    // ours come from real buttons (and from Enter, Escape and the close box).
-    static const win::Route routes[] = {
-        win::OnCommandCode<IDOK, BN_CLICKED, &CInputDlg::OnOK>(),
-        win::OnCommandCode<IDCANCEL, BN_CLICKED, &CInputDlg::OnCancel>(),
-    };
-    return win::MakeRouteTable(routes);
-}
-
 BOOL CInputDlg::OnInitDialog() {
     SetDlgItemTextA(hwnd, IDC_INPUT_TEXT, text.c_str());
     SetDlgItemTextA(hwnd, IDC_INPUT_PROMPT, prompt.c_str());

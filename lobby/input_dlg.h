@@ -15,7 +15,6 @@ public:
     std::string prompt;
 
 protected:
-    win::RouteTable Routes() const override;
     BOOL OnInitDialog() override;
     void OnOK() override;
 };

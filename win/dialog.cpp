@@ -14,7 +14,8 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND window, UINT msg, WPARAM, LPARAM lp
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT handled = 0;
     if (Dispatch(msg, wp, lp, handled)) return handled;
-    if (msg == WM_COMMAND && lp == 0) {
+    // Buttons, Enter, Escape and the close box all come as BN_CLICKED.
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
         if (LOWORD(wp) == IDOK) {
             OnOK();
             return 0;
