@@ -1,4 +1,4 @@
-// The uninstaller's plan after its window is shown (Part 7.1, steps 3 to 5).
+// The uninstaller's plan after its window is shown: removal, progress and the end.
 #pragma once
 
 #include "uninstaller/uninstall_window.h"

@@ -1,4 +1,4 @@
-// Window-free rules of the uninstaller (Parts 7.1 to 7.3): the keep list, colour
+// Window-free rules of the uninstaller: the keep list, colour
 // texts, bounded formatting and the text-level checks of the installation directory.
 // Built in both builds so that the native one runs them under the sanitizers.
 #pragma once
@@ -9,7 +9,7 @@
 
 namespace uninst {
 
-// Names of files that removal leaves in place, held in upper case (Part 7.1).
+// Names of files that removal leaves in place, held in upper case.
 class KeepList {
 public:
     void Clear() { names.clear(); }
@@ -25,7 +25,7 @@ private:
 // hands it over: pieces of at most 498 characters, each ending at its "\n".
 std::vector<std::string> SplitProfileLines(const std::string& text);
 
-// Applies the line rules of Part 7.1 to the whole file text; `keep` is emptied first.
+// Applies the keep list's line rules to the whole file text; `keep` is emptied first.
 // Throws std::bad_alloc like any allocation.
 void ParseKeepList(const std::string& text, KeepList& keep);
 

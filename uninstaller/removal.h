@@ -1,4 +1,4 @@
-// Removal of files, shortcuts and registry entries (Part 7.2).
+// Removal of files, shortcuts and registry entries.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// The settings file uninstaller.ini next to the program (Part 7.1).
+// The settings file uninstaller.ini next to the program.
 #pragma once
 
 #include <string>
@@ -19,15 +19,15 @@ struct UninstallSettings {
     std::string verInfo;        // INFO VER_INFO, 899
     std::string dir;            // INFO DIR, 259
     std::string siteGuid;       // INFO SITEGUID, 259
-    // Read at start with the others: the settings file normally lies in DIR and
-    // is gone by the time the spec's plan read them (after the file removal).
+    // Read at start with the others: the settings file normally lies in DIR,
+    // so after the file removal they could no longer be read.
     std::string uninstallName;  // INFO UNINSTALL_NAME, 259
     std::string mainUrlTitle;   // FAVORITES MAIN_URL_TILTE, 259
 };
 
 UninstallSettings ReadSettings(const std::string& iniPath);
 
-// Reads the keep list from the file (Part 7.1). An unreadable file leaves it empty.
+// Reads the keep list from the file. An unreadable file leaves it empty.
 // Returns false when a name could not be stored.
 bool ReadKeepListFile(const std::string& iniPath, KeepList& keep);
 

@@ -1,4 +1,4 @@
-// The uninstaller's window: banner, texts, progress bar and completion timer (Part 7.3).
+// The uninstaller's window: banner, texts, progress bar and completion timer.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// Window-free rules of the uninstaller (Parts 7.1 to 7.3), run in both builds.
+// Window-free rules of the uninstaller, run in both builds.
 #include <gtest/gtest.h>
 
 #include "uninstaller/plan_logic.h"

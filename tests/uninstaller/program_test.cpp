@@ -1,4 +1,4 @@
-// The uninstaller program end to end under Wine (Parts 7.1 to 7.3): a generated
+// The uninstaller program end to end under Wine: a generated
 // installation in a scratch folder, its shortcuts, favourite and registry entries,
 // driven through the program's message boxes; the window's place and colours.
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Part 7.2 in-process under Wine: RemoveTree on generated trees in scratch folders,
+// Removal in-process under Wine: RemoveTree on generated trees in scratch folders,
 // links, attributes, files in use, the registry tree, shortcuts and the guard on "DIR".
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-// Part 7.3 in-process: the GDI scopes put back what they replaced, and the window's
+// The window in-process: the GDI scopes put back what they replaced, and the window's
 // painting (through WM_PRINTCLIENT, which shares the paint function) into a memory DC.
 #include <gtest/gtest.h>
 
