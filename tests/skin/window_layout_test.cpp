@@ -3,10 +3,12 @@
 // browser.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "skin/skin_ids.h"
 #include "tests/support/testsupport.h"
 
 using namespace testsupport;
@@ -51,6 +53,79 @@ std::vector<HWND> Children(HWND parent) {
     std::vector<HWND> children;
     EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
     return children;
+}
+
+// Pixels of the screen, 0xRRGGBB, row by row.
+std::vector<DWORD> ScreenPixels(POINT at, int width, int height) {
+    std::vector<DWORD> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) pixels.push_back(GetPixel(screen, at.x + x, at.y + y));
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+std::vector<DWORD> BitmapPixels(UINT id, int width, int height) {
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    std::vector<DWORD> pixels;
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) pixels.push_back(GetPixel(memory, x, y));
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+POINT ScreenPointOf(HWND dialog, int id, int dx, int dy) {
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    return {r.left + dx, r.top + dy};
+}
+
+// Moves the real pointer, as a user's hand would.
+void MovePointer(POINT to) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(to.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(to.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// Asks the tooltip of another process for the text of its current tool,
+// through a record in that process's memory.
+std::string CurrentToolText(HANDLE process, HWND tip) {
+    const size_t kTextOffset = 512;
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return {};
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    char text[256] = "";
+    WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+    if (SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(remote))) {
+        ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+        tool.lpszText = remote + kTextOffset;
+        WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+        WriteProcessMemory(process, remote + kTextOffset, text, sizeof text, nullptr);
+        SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote + kTextOffset, text, sizeof text - 1, nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return text;
+}
+
+// The text of the browser's tooltip while it shows one.
+std::string ShownTip(const Process& process) {
+    for (HWND tip : TopLevelWindows(process.Id(), "tooltips_class32")) {
+        if (IsWindowVisible(tip)) return CurrentToolText(process.Handle(), tip);
+    }
+    return {};
 }
 
 class WindowLayout : public ::testing::Test {
@@ -202,6 +277,37 @@ TEST_F(WindowLayout, WindowCloseEndsWithoutTellingTheMainClient) {
 TEST_F(WindowLayout, MinimizeButtonCommandMinimizes) {
     Command(9200);
     EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
+}
+
+TEST_F(WindowLayout, BackShowsItsTipAndExitNone) {
+    SetForegroundWindow(window);
+    MovePointer(ScreenPointOf(window, 9201, 8, 7));
+    PumpFor(2000);
+    EXPECT_EQ(ShownTip(browser), "");
+
+    // Back is disabled until there is history, and disabled windows get no
+    // mouse input; enable it as a first page would.
+    EnableWindow(GetDlgItem(window, 9100), TRUE);
+    // The first move still goes to Exit, which holds the capture while hovered.
+    MovePointer(ScreenPointOf(window, 9100, 7, 7));
+    PumpFor(200);
+    MovePointer(ScreenPointOf(window, 9100, 8, 7));
+    std::string tip;
+    EXPECT_TRUE(PumpUntil([&] { return !(tip = ShownTip(browser)).empty(); }, 5000));
+    EXPECT_EQ(tip, "Back to : Go to the previous page.");
+    MovePointer({400, 700});
+}
+
+TEST_F(WindowLayout, LobbyButtonsAndLabelAreDrawnFromTheSkin) {
+    EXPECT_EQ(SendMessageA(window, 9033, 1, 0), 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpFor(500);
+    // Normal rows of the invite and add images, at the buttons' top-left corners.
+    EXPECT_EQ(ScreenPixels(ScreenPointOf(window, 1020, 0, 0), 121, 21), BitmapPixels(IDB_INVITE, 121, 21));
+    EXPECT_EQ(ScreenPixels(ScreenPointOf(window, 1024, 0, 0), 18, 21), BitmapPixels(IDB_ADD_BUDDY, 18, 21));
+    // The selection label: grey background inside its sunken edge.
+    POINT inside = ScreenPointOf(window, 1019, 150, 9);
+    EXPECT_EQ(ScreenPixels(inside, 1, 1)[0], RGB(200, 200, 200));
 }
 
 }  // namespace
