@@ -44,11 +44,12 @@ void DeleteRowsWithText(HWND view, const std::string& text) {
     }
 }
 
-int RowAtCursor(HWND view) {
+// The row under the click: the point the list reports with the click, where
+// the cursor may already have moved on.
+int RowAtClick(const NMITEMACTIVATE& click) {
     LVHITTESTINFO hit{};
-    GetCursorPos(&hit.pt);
-    ScreenToClient(view, &hit.pt);
-    return static_cast<int>(SendMessageA(view, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    hit.pt = click.ptAction;
+    return static_cast<int>(SendMessageA(click.hdr.hwndFrom, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
 }
 }  // namespace
 
@@ -89,7 +90,7 @@ void CBrowserDlg::OnTimer(UINT_PTR) {
 }
 
 LRESULT CBrowserDlg::OnBuddyClick(NMHDR* header) {
-    int row = RowAtCursor(header->hwndFrom);
+    int row = RowAtClick(*reinterpret_cast<NMITEMACTIVATE*>(header));
     if (row < 0) return 0;
     std::string nickname = RowText(header->hwndFrom, row);
     BuddyRecord* record = FindBuddy(buddies, nickname);

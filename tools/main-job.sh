@@ -20,7 +20,7 @@ while [ $# -gt 0 ]; do
 done
 had_display=${DISPLAY:-}
 bash "$root/tools/install-deps.sh" || exit 1
-bash "$root/tools/build.sh" --win32 browser mainclient || exit 1
+bash "$root/tools/build.sh" --win32 browser mainclient browsermode || exit 1
 
 build="$root/build/win32"
 . "$root/tools/wine-env.sh" "$build"
@@ -36,7 +36,7 @@ cd "$run"
 wine "$build/tools/mainclient/mainclient.exe" "${args[@]}" &
 client=$!
 WINE_STARTED_PIDS+=($client)
-if [ -n "$shots" ] && [ -x "$root/tools/screenshots.sh" ]; then
+if [ -n "$shots" ]; then
   sleep 8
   bash "$root/tools/screenshots.sh" "$shots" "$build" || echo "main-job: screenshots failed" >&2
 fi

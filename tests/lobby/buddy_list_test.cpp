@@ -139,11 +139,9 @@ protected:
         block.Read(0, &rect, sizeof rect);
         return rect;
     }
-    // A left click at a point of the list's client area, cursor included.
+    // A left click at a point of the list's client area. The real pointer
+    // stays put: its moves would reach the list as a drag.
     void ClickList(POINT pt) {
-        POINT screen = pt;
-        ClientToScreen(view, &screen);
-        ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
         SendMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
         SendMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
     }

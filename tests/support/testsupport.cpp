@@ -178,7 +178,9 @@ HWND WaitForWindow(const char* className, const char* title, DWORD processId, in
         [&] {
             WindowQuery query{processId, className, title, {}};
             EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
-            result = query.found.empty() ? nullptr : query.found.front();
+            result = nullptr;
+            for (HWND window : query.found)
+                if (IsWindowVisible(window)) result = window;
             return result != nullptr;
         },
         timeoutMs);
