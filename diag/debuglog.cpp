@@ -11,13 +11,11 @@ namespace {
 
 constexpr std::size_t kMaxLineLength = kLogLineSize - 1;
 
-std::string FormatHead(const LogStamp& stamp, const char* name)
-{
+std::string FormatHead(const LogStamp& stamp, const char* name) {
     const LocalTime& t = stamp.time;
     char head[kLogLineSize];
-    std::snprintf(head, sizeof head, "%02d/%02d/%02d %02d:%02d:%02d-%d TRD=%d ", t.month, t.day,
-                  t.year % 100, t.hour, t.minute, t.second, t.millisecond,
-                  static_cast<int>(stamp.threadId));
+    std::snprintf(head, sizeof head, "%02d/%02d/%02d %02d:%02d:%02d-%d TRD=%d ", t.month, t.day, t.year % 100, t.hour,
+                  t.minute, t.second, t.millisecond, static_cast<int>(stamp.threadId));
     std::string text = head;
     if (name && *name) {
         text += '[';
@@ -27,23 +25,20 @@ std::string FormatHead(const LogStamp& stamp, const char* name)
     return text;
 }
 
-std::string FormatTail(const LogStamp& stamp)
-{
+std::string FormatTail(const LogStamp& stamp) {
     char tail[32];
     std::snprintf(tail, sizeof tail, " ERR=%d \r\n", static_cast<int>(stamp.errorCode));
     return tail;
 }
 
-} // namespace
+}  // namespace
 
-LogStamp TakeStamp()
-{
+LogStamp TakeStamp() {
     const unsigned long errorCode = LastErrorCode();
     return LogStamp{NowLocal(), CurrentThreadId(), errorCode};
 }
 
-std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body)
-{
+std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body) {
     std::string line = FormatHead(stamp, name);
     const std::string tail = FormatTail(stamp);
     const std::size_t fixed = line.size() + tail.size();
@@ -52,27 +47,22 @@ std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* b
         text = text.substr(0, fixed < kMaxLineLength ? kMaxLineLength - fixed : 0);
     line.append(text);
     line += tail;
-    if (line.size() > kMaxLineLength) // only an absurdly long name gets here
+    if (line.size() > kMaxLineLength)  // only an absurdly long name gets here
         line.resize(kMaxLineLength);
     return line;
 }
 
-std::string FormatFaultBody(const void* address)
-{
+std::string FormatFaultBody(const void* address) {
     char body[32];
     std::snprintf(body, sizeof body, "EIP=%08" PRIXPTR, reinterpret_cast<std::uintptr_t>(address));
     return body;
 }
 
-void AppendLogLine(const char* fileName, const std::string& line)
-{
-    AppendToFile(fileName, line.data(), line.size());
-}
+void AppendLogLine(const char* fileName, const std::string& line) { AppendToFile(fileName, line.data(), line.size()); }
 
-} // namespace diag
+}  // namespace diag
 
-void debugPrint(const char* fileName, const char* text)
-{
+void debugPrint(const char* fileName, const char* text) {
     static const bool timeZoneReady = (diag::InitTimeZone(), true);
     (void)timeZoneReady;
     const diag::LogStamp stamp = diag::TakeStamp();

@@ -35,7 +35,7 @@ std::string FormatFaultBody(const void* address);
 // Appends the line to fileName; a file that cannot be opened loses the line.
 void AppendLogLine(const char* fileName, const std::string& line);
 
-} // namespace diag
+}  // namespace diag
 
 // The writer not tied to a list: no name, no debugger output, no lock.
 void debugPrint(const char* fileName, const char* text);

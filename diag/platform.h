@@ -41,13 +41,13 @@ void EnterLock(CriticalSection* lock);
 void LeaveLock(CriticalSection* lock);
 
 struct LocalTime {
-    int year;  // full year, e.g. 2006
-    int month; // 1..12
+    int year;   // full year, e.g. 2006
+    int month;  // 1..12
     int day;
-    int hour; // 0..23
+    int hour;  // 0..23
     int minute;
     int second;
-    int millisecond; // 0..999
+    int millisecond;  // 0..999
 };
 
 void InitTimeZone();
@@ -85,4 +85,4 @@ private:
     CriticalSection* lock;
 };
 
-} // namespace diag
+}  // namespace diag

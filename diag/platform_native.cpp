@@ -15,10 +15,9 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-} // namespace
+}  // namespace
 
-void InitializeLock(CriticalSection* lock)
-{
+void InitializeLock(CriticalSection* lock) {
     pthread_mutexattr_t attributes;
     pthread_mutexattr_init(&attributes);
     pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
@@ -32,14 +31,17 @@ void LeaveLock(CriticalSection* lock) { pthread_mutex_unlock(&lock->mutex); }
 
 void InitTimeZone() { tzset(); }
 
-LocalTime NowLocal()
-{
+LocalTime NowLocal() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};
     localtime_r(&now.tv_sec, &local);
-    return LocalTime{local.tm_year + 1900, local.tm_mon + 1,   local.tm_mday,
-                     local.tm_hour,        local.tm_min,       local.tm_sec,
+    return LocalTime{local.tm_year + 1900,
+                     local.tm_mon + 1,
+                     local.tm_mday,
+                     local.tm_hour,
+                     local.tm_min,
+                     local.tm_sec,
                      static_cast<int>(now.tv_nsec / 1000000)};
 }
 
@@ -50,12 +52,10 @@ void SetLastErrorCode(unsigned long code) { errno = static_cast<int>(code); }
 // No debugger channel here.
 void DebuggerOutput(const char*) {}
 
-bool AppendToFile(const char* fileName, const char* data, std::size_t size)
-{
+bool AppendToFile(const char* fileName, const char* data, std::size_t size) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "ab"));
-    if (!file)
-        return false;
+    if (!file) return false;
     return std::fwrite(data, 1, size, file.get()) == size && std::fflush(file.get()) == 0;
 }
 
-} // namespace diag
+}  // namespace diag

@@ -10,10 +10,8 @@ namespace {
 class FileHandle {
 public:
     explicit FileHandle(HANDLE handle) : handle(handle) {}
-    ~FileHandle()
-    {
-        if (IsValid())
-            CloseHandle(handle);
+    ~FileHandle() {
+        if (IsValid()) CloseHandle(handle);
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -24,7 +22,7 @@ private:
     HANDLE handle;
 };
 
-} // namespace
+}  // namespace
 
 void InitializeLock(CriticalSection* lock) { InitializeCriticalSection(lock); }
 void DeleteLock(CriticalSection* lock) { DeleteCriticalSection(lock); }
@@ -33,14 +31,12 @@ void LeaveLock(CriticalSection* lock) { LeaveCriticalSection(lock); }
 
 void InitTimeZone() { _tzset(); }
 
-LocalTime NowLocal()
-{
+LocalTime NowLocal() {
     // One reading for date, time and milliseconds, so they cannot straddle a second.
     __timeb64 now{};
     _ftime64(&now);
     tm local{};
-    if (_localtime64_s(&local, &now.time) != 0)
-        return LocalTime{1970, 1, 1, 0, 0, 0, 0};
+    if (_localtime64_s(&local, &now.time) != 0) return LocalTime{1970, 1, 1, 0, 0, 0, 0};
     return LocalTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                      local.tm_min,         local.tm_sec,     now.millitm};
 }
@@ -50,17 +46,13 @@ unsigned long LastErrorCode() { return GetLastError(); }
 void SetLastErrorCode(unsigned long code) { SetLastError(code); }
 void DebuggerOutput(const char* text) { OutputDebugStringA(text); }
 
-bool AppendToFile(const char* fileName, const char* data, std::size_t size)
-{
-    FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return false;
+bool AppendToFile(const char* fileName, const char* data, std::size_t size) {
+    FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
     SetFilePointer(file.Get(), 0, nullptr, FILE_END);
     DWORD written = 0;
-    return WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
-           written == size;
+    return WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
-} // namespace diag
+}  // namespace diag

@@ -11,29 +11,23 @@ namespace {
 
 std::uintptr_t Address(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
-void FreeNode(SDListNode* node)
-{
+void FreeNode(SDListNode* node) {
     ::operator delete(node->data);
     delete node;
 }
 
-} // namespace
+}  // namespace
 
-SDList::SDList() : head(nullptr), tail(nullptr), count(0), locked(0), name{}, logLock(), listLock(nullptr)
-{
-}
+SDList::SDList() : head(nullptr), tail(nullptr), count(0), locked(0), name{}, logLock(), listLock(nullptr) {}
 
 SDList::SDList(diag::CriticalSection* lock) : SDList() { SetLock(lock); }
 
-SDList::~SDList()
-{
+SDList::~SDList() {
     RemoveAll();
-    if (listLock)
-        diag::DeleteLock(listLock);
+    if (listLock) diag::DeleteLock(listLock);
 }
 
-bool SDList::SetLock(diag::CriticalSection* lock)
-{
+bool SDList::SetLock(diag::CriticalSection* lock) {
     if (lock) {
         listLock = lock;
         diag::InitializeLock(listLock);
@@ -41,75 +35,57 @@ bool SDList::SetLock(diag::CriticalSection* lock)
     return true;
 }
 
-bool SDList::Lock()
-{
-    if (!listLock)
-        return false;
+bool SDList::Lock() {
+    if (!listLock) return false;
     diag::EnterLock(listLock);
     locked = 1;
     return true;
 }
 
-bool SDList::Unlock()
-{
-    if (!listLock)
-        return false;
+bool SDList::Unlock() {
+    if (!listLock) return false;
     locked = 0;
     diag::LeaveLock(listLock);
     return true;
 }
 
-void SDList::SetName(const char* text)
-{
+void SDList::SetName(const char* text) {
     std::memset(name, 0, sizeof name);
-    if (text)
-        std::strncpy(name, text, sizeof name - 1);
+    if (text) std::strncpy(name, text, sizeof name - 1);
 }
 
-void SDList::AddHead(void* data)
-{
-    if (data)
-        Insert(head, data, true);
+void SDList::AddHead(void* data) {
+    if (data) Insert(head, data, true);
 }
 
-bool SDList::Insert(SDListNode* position, void* data, bool bHead)
-{
-    if (!data)
-        return false;
-    if (!position && count > 0)
-        return false;
+bool SDList::Insert(SDListNode* position, void* data, bool bHead) {
+    if (!data) return false;
+    if (!position && count > 0) return false;
     if (SDListNode* bad = FindInsertFault(position, bHead)) {
         ReportFault(bad);
         char text[diag::kLogLineSize];
         std::snprintf(text, sizeof text,
-                      "Insert head=%" PRIXPTR " tail=%" PRIXPTR " list=%" PRIXPTR " Data=%" PRIXPTR
-                      " bHead=%d",
+                      "Insert head=%" PRIXPTR " tail=%" PRIXPTR " list=%" PRIXPTR " Data=%" PRIXPTR " bHead=%d",
                       Address(head), Address(tail), Address(position), Address(data), bHead ? 1 : 0);
         debugPrint(diag::kListErrorLog, text);
         return false;
     }
     SDListNode* node = new (std::nothrow) SDListNode{nullptr, nullptr, data};
-    if (!node)
-        return false;
+    if (!node) return false;
     Link(node, position, bHead);
     return true;
 }
 
 // The node at which linking would fail: a position that is not ours, or the
 // head as a plain position in a longer list (it has no predecessor).
-SDListNode* SDList::FindInsertFault(SDListNode* position, bool bHead) const
-{
-    if (!position)
-        return nullptr;
-    if (!Contains(position))
-        return position;
-    if (position == head && !bHead && position != tail)
-        return position;
+SDListNode* SDList::FindInsertFault(SDListNode* position, bool bHead) const {
+    if (!position) return nullptr;
+    if (!Contains(position)) return position;
+    if (position == head && !bHead && position != tail) return position;
     return nullptr;
 }
 
-void SDList::Link(SDListNode* node, SDListNode* position, bool bHead)
-{
+void SDList::Link(SDListNode* node, SDListNode* position, bool bHead) {
     if (!head) {
         head = tail = node;
         count = 1;
@@ -132,10 +108,8 @@ void SDList::Link(SDListNode* node, SDListNode* position, bool bHead)
     ++count;
 }
 
-bool SDList::Delete(SDListNode* node)
-{
-    if (!node || count < 1)
-        return false;
+bool SDList::Delete(SDListNode* node) {
+    if (!node || count < 1) return false;
     if (!Contains(node)) {
         ReportFault(node);
         char text[diag::kLogLineSize];
@@ -145,17 +119,14 @@ bool SDList::Delete(SDListNode* node)
     }
     Unlink(node);
     FreeNode(node);
-    if (--count == 0)
-        head = tail = nullptr;
+    if (--count == 0) head = tail = nullptr;
     return true;
 }
 
-void SDList::Unlink(SDListNode* node)
-{
+void SDList::Unlink(SDListNode* node) {
     if (node == head) {
         head = node->next;
-        if (head)
-            head->previous = nullptr;
+        if (head) head->previous = nullptr;
     } else if (node == tail) {
         tail = node->previous;
         tail->next = nullptr;
@@ -165,8 +136,7 @@ void SDList::Unlink(SDListNode* node)
     }
 }
 
-bool SDList::RemoveAll()
-{
+bool SDList::RemoveAll() {
     Lock();
     if (count < 1) {
         Unlock();
@@ -177,8 +147,7 @@ bool SDList::RemoveAll()
     return true;
 }
 
-void SDList::FreeAll()
-{
+void SDList::FreeAll() {
     for (SDListNode* node = head; node;) {
         SDListNode* next = node->next;
         FreeNode(node);
@@ -188,17 +157,14 @@ void SDList::FreeAll()
     count = 0;
 }
 
-bool SDList::Contains(const SDListNode* node) const
-{
+bool SDList::Contains(const SDListNode* node) const {
     for (const SDListNode* walk = head; walk; walk = walk->next) {
-        if (walk == node)
-            return true;
+        if (walk == node) return true;
     }
     return false;
 }
 
-void SDList::ReportFault(const void* where)
-{
+void SDList::ReportFault(const void* where) {
     // Bad nodes are found by a membership check, not a fault, so the address
     // logged as "EIP" is that of the node at which the operation had to stop.
     diag::FaultRecord record{};
@@ -208,8 +174,7 @@ void SDList::ReportFault(const void* where)
     debugPrintException(&info);
 }
 
-void SDList::debugPrint(const char* fileName, const char* text)
-{
+void SDList::debugPrint(const char* fileName, const char* text) {
     static const bool timeZoneReady = (diag::InitTimeZone(), true);
     (void)timeZoneReady;
     const diag::LogStamp stamp = diag::TakeStamp();
@@ -227,11 +192,9 @@ void SDList::debugPrint(const char* fileName, const char* text)
     diag::SetLastErrorCode(stamp.errorCode);
 }
 
-int SDList::debugPrintException(diag::FaultInfo* info)
-{
+int SDList::debugPrintException(diag::FaultInfo* info) {
     const diag::LogStamp stamp = diag::TakeStamp();
-    if (!info || !info->ExceptionRecord || !info->ExceptionRecord->ExceptionAddress)
-        return 1;
+    if (!info || !info->ExceptionRecord || !info->ExceptionRecord->ExceptionAddress) return 1;
     const std::string body = diag::FormatFaultBody(info->ExceptionRecord->ExceptionAddress);
     const std::string line = diag::FormatLogLine(stamp, name, body.c_str());
     {

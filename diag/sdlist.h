@@ -11,9 +11,9 @@
 #include <cstdint>
 
 struct SDListNode {
-    SDListNode* previous; // null at the head
-    SDListNode* next;     // null at the tail
-    void* data;           // owned by the list
+    SDListNode* previous;  // null at the head
+    SDListNode* next;      // null at the tail
+    void* data;            // owned by the list
 };
 
 class SDList {

@@ -54,9 +54,7 @@ win::RouteTable CBrowserDlg::Routes() const {
 
 constexpr std::array<CBrowserDlg::ControlHandler, 212> CBrowserDlg::MakeControlHandlers() {
     std::array<ControlHandler, 212> table{};
-    auto set = [&table](unsigned message, ControlHandler handler) {
-        table[message - kFirstControlMessage] = handler;
-    };
+    auto set = [&table](unsigned message, ControlHandler handler) { table[message - kFirstControlMessage] = handler; };
     set(BRM_OPEN_SITE_PAGE, &CBrowserDlg::OnOpenSitePage);
     set(BRM_OPEN_ADDRESS, &CBrowserDlg::OnOpenAddress);
     set(BRM_OPEN_MAILBOX_URL, &CBrowserDlg::OnOpenMailboxUrl);
@@ -111,8 +109,8 @@ void CBrowserDlg::OnChatLine(WPARAM wp, LPARAM lp) {
     std::string text = Cut(ReadMailboxText(kTemp), kTextBufferLength);
     if (text.empty()) return;
     int32_t sender = static_cast<int32_t>(wp);
-    std::string name = (lp != -1 && sender == myUserId) ? NicknameOfUser(sender)
-                                                         : Cut(ReadMailboxText(kTemp4), kTextBufferLength);
+    std::string name =
+        (lp != -1 && sender == myUserId) ? NicknameOfUser(sender) : Cut(ReadMailboxText(kTemp4), kTextBufferLength);
     AppendChatLine(Cut("   " + name + " : " + text, kWorkingBufferLength));
 }
 
@@ -126,18 +124,16 @@ void CBrowserDlg::OnLobbyUser(WPARAM wp, LPARAM lp) {
     }
 }
 
-void CBrowserDlg::OnSetOnline(WPARAM wp, LPARAM) {
-    isOnline = LowByte(wp);
-}
+void CBrowserDlg::OnSetOnline(WPARAM wp, LPARAM) { isOnline = LowByte(wp); }
 
-void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) {
-    myUserId = static_cast<int32_t>(lp);
-}
+void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) { myUserId = static_cast<int32_t>(lp); }
 
 void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {
     isOnline = LowByte(wp);
-    if (isOnline) SetBrowserMode(false);
-    else win::AppMessageBox("Internet Connection Required.");
+    if (isOnline)
+        SetBrowserMode(false);
+    else
+        win::AppMessageBox("Internet Connection Required.");
 }
 
 void CBrowserDlg::OnAddBuddy(WPARAM wp, LPARAM lp) {
@@ -150,6 +146,4 @@ void CBrowserDlg::OnAddBuddy(WPARAM wp, LPARAM lp) {
     if (AddBuddy(static_cast<int32_t>(lp), nickname, flag)) SaveBuddyFile();
 }
 
-void CBrowserDlg::OnBuddyStatus(WPARAM wp, LPARAM lp) {
-    SetBuddyStatus(static_cast<int32_t>(lp), LowByte(wp));
-}
+void CBrowserDlg::OnBuddyStatus(WPARAM wp, LPARAM lp) { SetBuddyStatus(static_cast<int32_t>(lp), LowByte(wp)); }

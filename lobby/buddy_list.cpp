@@ -16,9 +16,7 @@ constexpr char kAddPrompt[] = "Are you want to add name to your list ?";
 constexpr char kDeletePrompt[] = "Are you sure you want to delete name from your list ?";
 constexpr int kRowTextRoom = 260;
 
-int RowCount(HWND view) {
-    return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0));
-}
+int RowCount(HWND view) { return static_cast<int>(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0)); }
 
 std::string RowText(HWND view, int row) {
     char text[kRowTextRoom] = "";
@@ -71,9 +69,7 @@ bool CBrowserDlg::DeleteBuddy(const std::string& nickname) {
     return true;
 }
 
-bool CBrowserDlg::SaveBuddyFile() {
-    return win::WriteFileAtomically(kBuddyFileName, EncodeBuddyFile(buddies));
-}
+bool CBrowserDlg::SaveBuddyFile() { return win::WriteFileAtomically(kBuddyFileName, EncodeBuddyFile(buddies)); }
 
 void CBrowserDlg::SetBuddyStatus(int32_t userId, uint8_t onlineFlag) {
     if (BuddyRecord* record = FindBuddy(buddies, userId)) record->onlineFlag = onlineFlag;

@@ -4,9 +4,7 @@
 #include <new>
 
 namespace {
-BuddyRecord* RecordOf(const SDListNode* node) {
-    return static_cast<BuddyRecord*>(node->data);
-}
+BuddyRecord* RecordOf(const SDListNode* node) { return static_cast<BuddyRecord*>(node->data); }
 
 void PutLittleEndian(char* out, int32_t value) {
     auto bits = static_cast<uint32_t>(value);

@@ -15,9 +15,9 @@ Values CutToCapacity(Values values) {
 std::string FormatBody(const Values& values) {
     // Values within their capacities give at most 385 characters.
     char body[kBodyBufferSize] = "";
-    int length = std::snprintf(body, sizeof body, kBodyFormat, values[0].c_str(), values[1].c_str(),
-                               values[2].c_str(), values[3].c_str(), values[4].c_str(), values[5].c_str(),
-                               values[6].c_str(), values[7].c_str());
+    int length =
+        std::snprintf(body, sizeof body, kBodyFormat, values[0].c_str(), values[1].c_str(), values[2].c_str(),
+                      values[3].c_str(), values[4].c_str(), values[5].c_str(), values[6].c_str(), values[7].c_str());
     if (length < 0) return std::string();
     return std::string(body, std::min(static_cast<size_t>(length), sizeof body - 1));
 }

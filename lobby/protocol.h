@@ -35,9 +35,7 @@ enum Command : unsigned {
 constexpr unsigned kFirstControlMessage = 8828;
 constexpr unsigned kControlMessageCount = 212;  // 8828..9039
 
-constexpr bool IsControlMessage(unsigned message) {
-    return message - kFirstControlMessage < kControlMessageCount;
-}
+constexpr bool IsControlMessage(unsigned message) { return message - kFirstControlMessage < kControlMessageCount; }
 
 constexpr char kMainClientClass[] = "KORVEL_SEXYMAN";
 constexpr char kMainClientTitle[] = "Quintara Poker";

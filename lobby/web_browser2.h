@@ -31,8 +31,7 @@ public:
     void Stop() { InvokeMethod(kStop, {}); }
     void Refresh() { InvokeMethod(kRefresh, {}); }
     // Each argument is passed by reference; null ones as null references.
-    HRESULT Navigate2(VARIANT* url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData,
-                      VARIANT* headers);
+    HRESULT Navigate2(VARIANT* url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData, VARIANT* headers);
 
     // The control's CommandStateChange event: (command, enable).
     std::function<void(long command, bool enable)> onCommandStateChange;

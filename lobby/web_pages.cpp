@@ -14,9 +14,9 @@
 namespace {
 
 constexpr const char* kSitePageKeys[] = {
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",     "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT",    "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",      "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP",
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",  "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT", "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",   "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP",
 };
 constexpr const char* kSiteValueNames[] = {"MAINCLIENT"};
 constexpr int kSitePageCount = static_cast<int>(std::size(kSitePageKeys));
@@ -94,8 +94,8 @@ bool CBrowserDlg::ReadSitePageAddress(std::string& address, int pageIndex, int v
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSitePageKeys[pageIndex], 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     char buffer[kSiteAddressRoom + 1] = {};
     DWORD size = kSiteAddressRoom;
-    if (RegQueryValueExA(key, kSiteValueNames[valueIndex], nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
-                         &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, kSiteValueNames[valueIndex], nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) ==
+        ERROR_SUCCESS) {
         size_t length = strnlen(buffer, size);
         // Without a terminator a value filling the whole room is too long as well.
         if (length < kSiteAddressRoom) address.assign(buffer, length);

@@ -54,11 +54,9 @@ struct TemplatePlace {
     int x, y, width, height;
 };
 constexpr TemplatePlace kLobbyPlaces[] = {
-    {IDC_CHAT_DISPLAY, 4, 27, 140, 225},   {IDC_CHAT_INPUT, 4, 252, 226, 14},
-    {IDC_LOBBY_LIST, 145, 28, 84, 110},    {IDC_SELECTION_LABEL, 146, 230, 83, 9},
-    {IDC_INVITE, 145, 241, 61, 11},        {IDC_BUDDY_LIST, 145, 149, 84, 80},
-    {IDC_ADD_BUDDY, 208, 241, 9, 11},      {IDC_DELETE_BUDDY, 219, 241, 11, 11},
-    {IDC_BUDDY_LABEL, 145, 139, 84, 9},
+    {IDC_CHAT_DISPLAY, 4, 27, 140, 225},    {IDC_CHAT_INPUT, 4, 252, 226, 14},    {IDC_LOBBY_LIST, 145, 28, 84, 110},
+    {IDC_SELECTION_LABEL, 146, 230, 83, 9}, {IDC_INVITE, 145, 241, 61, 11},       {IDC_BUDDY_LIST, 145, 149, 84, 80},
+    {IDC_ADD_BUDDY, 208, 241, 9, 11},       {IDC_DELETE_BUDDY, 219, 241, 11, 11}, {IDC_BUDDY_LABEL, 145, 139, 84, 9},
 };
 constexpr int kPixelsPerUnit = 2;
 
@@ -139,8 +137,7 @@ void CBrowserDlg::CreateToolbar() {
     int n = 0;
     for (int x = kWebButtonsLeft; x < kWebButtonsEnd; x += kButtonWidth, n++) {
         CShapedButton& button = webButtons[n];
-        button.CreateShaped("WebButton" + std::to_string(n), WS_CHILD | WS_VISIBLE, 0, 0, shape, hwnd,
-                            ID_WEB_BACK + n);
+        button.CreateShaped("WebButton" + std::to_string(n), WS_CHILD | WS_VISIBLE, 0, 0, shape, hwnd, ID_WEB_BACK + n);
         int left = kButtonWidth * n;
         button.SetStateImages(IDB_WEB_BUTTONS, false, RECT{left, 0, left + kButtonWidth, 4 * kButtonHeight});
         place(button, x);
@@ -150,8 +147,7 @@ void CBrowserDlg::CreateToolbar() {
     const int systemLefts[] = {kMinimizeLeft, kExitLeft};
     for (int i = 0; i < 2; i++) {
         CShapedButton& button = systemButtons[i];
-        button.CreateShaped("SysButton" + std::to_string(i), WS_CHILD | WS_VISIBLE, 0, 0, shape, hwnd,
-                            ID_MINIMIZE + i);
+        button.CreateShaped("SysButton" + std::to_string(i), WS_CHILD | WS_VISIBLE, 0, 0, shape, hwnd, ID_MINIMIZE + i);
         int left = kButtonWidth * i;
         button.SetStateImages(IDB_SYSTEM_BUTTONS, false, RECT{left, 0, left + kButtonWidth, 4 * kButtonHeight});
         place(button, systemLefts[i]);
@@ -162,8 +158,8 @@ void CBrowserDlg::CreateToolbar() {
 // exist, so Exit shows none.
 void CBrowserDlg::CreateToolTips() {
     HINSTANCE self = GetModuleHandleA(nullptr);
-    toolTip.Reset(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, self, nullptr));
+    toolTip.Reset(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, hwnd, nullptr, self, nullptr));
     if (!toolTip) return;
     for (int id : {ID_WEB_BACK, ID_WEB_FORWARD, ID_WEB_STOP, ID_WEB_RELOAD, ID_MINIMIZE, ID_EXIT}) {
         TOOLINFOA tool{};
@@ -242,6 +238,8 @@ void CBrowserDlg::OnExit() {
 void CBrowserDlg::OnWebMode() { SetBrowserMode(true); }
 
 void CBrowserDlg::OnLobbyMode() {
-    if (isOnline) SetBrowserMode(false);
-    else win::AppMessageBox("Internet Connection Required.", MB_OK);
+    if (isOnline)
+        SetBrowserMode(false);
+    else
+        win::AppMessageBox("Internet Connection Required.", MB_OK);
 }

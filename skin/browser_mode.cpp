@@ -25,9 +25,7 @@ int main(int argc, char** argv) {
     EnumWindows(FindBrowser, reinterpret_cast<LPARAM>(&browser));
     if (!browser) return 1;
     DWORD_PTR result;
-    auto send = [&](UINT msg, WPARAM wp) {
-        SendMessageTimeoutA(browser, msg, wp, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    };
+    auto send = [&](UINT msg, WPARAM wp) { SendMessageTimeoutA(browser, msg, wp, 0, SMTO_ABORTIFHUNG, 5000, &result); };
     if (std::strcmp(argv[1], "web") == 0) {
         send(WM_COMMAND, 9300);
     } else {

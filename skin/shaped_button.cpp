@@ -16,9 +16,7 @@ HINSTANCE BitmapModule(UINT id) {
 
 }  // namespace
 
-CShapedButton::CShapedButton() {
-    faceColours.fill(GetSysColor(COLOR_BTNFACE));
-}
+CShapedButton::CShapedButton() { faceColours.fill(GetSysColor(COLOR_BTNFACE)); }
 
 CShapedButton::~CShapedButton() {
     if (hwnd) DestroyWindow(hwnd);
@@ -28,10 +26,8 @@ win::RouteTable CShapedButton::Routes() const {
     using namespace win;
     using B = CShapedButton;
     static const Route routes[] = {
-        OnMessage<WM_ERASEBKGND, &B::OnEraseBkgnd>(),
-        OnMessage<WM_MOUSEMOVE, &B::OnMouseMove>(),
-        OnMessage<WM_LBUTTONDOWN, &B::OnLButtonDown>(),
-        OnMessage<WM_LBUTTONUP, &B::OnLButtonUp>(),
+        OnMessage<WM_ERASEBKGND, &B::OnEraseBkgnd>(),         OnMessage<WM_MOUSEMOVE, &B::OnMouseMove>(),
+        OnMessage<WM_LBUTTONDOWN, &B::OnLButtonDown>(),       OnMessage<WM_LBUTTONUP, &B::OnLButtonUp>(),
         OnMessage<WM_CAPTURECHANGED, &B::OnCaptureChanged>(),
     };
     return MakeRouteTable(routes);
@@ -46,10 +42,10 @@ bool CShapedButton::CreateShaped(const std::string& caption, DWORD style, int x,
     OffsetRect(&box, -box.left, -box.top);
     centre = {box.left + (box.right - box.left) / 2, box.top + (box.bottom - box.top) / 2};
     OffsetRect(&box, x, y);
-    HWND window = CreateWindowExA(0, "Button", caption.c_str(), style | BS_OWNERDRAW, box.left, box.top,
-                                  box.right - box.left, box.bottom - box.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleA(nullptr),
-                                  nullptr);
+    HWND window =
+        CreateWindowExA(0, "Button", caption.c_str(), style | BS_OWNERDRAW, box.left, box.top, box.right - box.left,
+                        box.bottom - box.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                        GetModuleHandleA(nullptr), nullptr);
     if (!window) return false;
     if (!SubclassWindow(window)) {
         DestroyWindow(window);
@@ -86,8 +82,10 @@ bool CShapedButton::SetStateImages(UINT bitmapId, bool horizontal, const RECT& s
 
     int width = sourceRect.right - sourceRect.left;
     int height = sourceRect.bottom - sourceRect.top;
-    if (horizontal) width /= 4;
-    else height /= 4;
+    if (horizontal)
+        width /= 4;
+    else
+        height /= 4;
 
     win::ClientDC screen(hwnd);
     win::MemoryDC source(screen);
@@ -163,9 +161,7 @@ void CShapedButton::Uncapture() {
     ReleaseCapture();
 }
 
-void CShapedButton::Redraw() {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
+void CShapedButton::Redraw() { RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
 
 void CShapedButton::HoverCheck(POINT pt) {
     if (HitTest(pt)) {

@@ -13,8 +13,7 @@ bool SkinBitmap::Load(HINSTANCE instance, UINT id) {
     return true;
 }
 
-void SkinBitmap::Draw(HDC target, int x, int y, int sourceX, int sourceY, int width, int height,
-                      DWORD rasterOp) const {
+void SkinBitmap::Draw(HDC target, int x, int y, int sourceX, int sourceY, int width, int height, DWORD rasterOp) const {
     if (!bitmap) return;
     win::MemoryDC memory(target);
     win::SelectScope select(memory, bitmap);

@@ -13,20 +13,55 @@ namespace {
 
 // Folders that hold the system or the user's own files (CSIDL numbers).
 const int kProtectedFolders[] = {
-    CSIDL_DESKTOP, CSIDL_PROGRAMS, CSIDL_PERSONAL, CSIDL_FAVORITES, CSIDL_STARTUP, CSIDL_RECENT,
-    CSIDL_SENDTO, CSIDL_STARTMENU, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_DESKTOPDIRECTORY, CSIDL_NETHOOD,
-    CSIDL_FONTS, CSIDL_TEMPLATES, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP,
-    CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_APPDATA, CSIDL_PRINTHOOD, CSIDL_LOCAL_APPDATA,
-    CSIDL_COMMON_FAVORITES, CSIDL_INTERNET_CACHE, CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_COMMON_APPDATA,
-    CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_PROGRAM_FILES, CSIDL_MYPICTURES, CSIDL_PROFILE, CSIDL_SYSTEMX86,
-    CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
-    CSIDL_COMMON_TEMPLATES, CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_ADMINTOOLS, CSIDL_ADMINTOOLS,
-    CSIDL_COMMON_MUSIC, CSIDL_COMMON_PICTURES, CSIDL_COMMON_VIDEO, CSIDL_RESOURCES, CSIDL_CDBURN_AREA,
+    CSIDL_DESKTOP,
+    CSIDL_PROGRAMS,
+    CSIDL_PERSONAL,
+    CSIDL_FAVORITES,
+    CSIDL_STARTUP,
+    CSIDL_RECENT,
+    CSIDL_SENDTO,
+    CSIDL_STARTMENU,
+    CSIDL_MYMUSIC,
+    CSIDL_MYVIDEO,
+    CSIDL_DESKTOPDIRECTORY,
+    CSIDL_NETHOOD,
+    CSIDL_FONTS,
+    CSIDL_TEMPLATES,
+    CSIDL_COMMON_STARTMENU,
+    CSIDL_COMMON_PROGRAMS,
+    CSIDL_COMMON_STARTUP,
+    CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_APPDATA,
+    CSIDL_PRINTHOOD,
+    CSIDL_LOCAL_APPDATA,
+    CSIDL_COMMON_FAVORITES,
+    CSIDL_INTERNET_CACHE,
+    CSIDL_COOKIES,
+    CSIDL_HISTORY,
+    CSIDL_COMMON_APPDATA,
+    CSIDL_WINDOWS,
+    CSIDL_SYSTEM,
+    CSIDL_PROGRAM_FILES,
+    CSIDL_MYPICTURES,
+    CSIDL_PROFILE,
+    CSIDL_SYSTEMX86,
+    CSIDL_PROGRAM_FILESX86,
+    CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_PROGRAM_FILES_COMMONX86,
+    CSIDL_COMMON_TEMPLATES,
+    CSIDL_COMMON_DOCUMENTS,
+    CSIDL_COMMON_ADMINTOOLS,
+    CSIDL_ADMINTOOLS,
+    CSIDL_COMMON_MUSIC,
+    CSIDL_COMMON_PICTURES,
+    CSIDL_COMMON_VIDEO,
+    CSIDL_RESOURCES,
+    CSIDL_CDBURN_AREA,
 };
 
 const KNOWNFOLDERID* const kProtectedKnownFolders[] = {
-    &FOLDERID_Downloads, &FOLDERID_SavedGames, &FOLDERID_Links, &FOLDERID_Contacts,
-    &FOLDERID_Public, &FOLDERID_PublicDownloads, &FOLDERID_UserProfiles,
+    &FOLDERID_Downloads, &FOLDERID_SavedGames,      &FOLDERID_Links,        &FOLDERID_Contacts,
+    &FOLDERID_Public,    &FOLDERID_PublicDownloads, &FOLDERID_UserProfiles,
 };
 
 // Letter case folded by the system's rules, not only for ASCII letters.
@@ -57,8 +92,7 @@ std::vector<std::string> ProtectedFolders() {
         PWSTR wide = nullptr;
         if (SUCCEEDED(SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &wide)) && wide) {
             char path[MAX_PATH] = {};
-            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr) > 0)
-                AddResolved(list, path);
+            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr) > 0) AddResolved(list, path);
         }
         CoTaskMemFree(wide);
     }
@@ -88,8 +122,10 @@ std::string FinalPath(const std::string& dir) {
     CloseHandle(h);
     if (len == 0 || len >= MAX_PATH + 4) return std::string();
     std::string final(path, len);
-    if (final.compare(0, 8, "\\\\?\\UNC\\") == 0) final = "\\\\" + final.substr(8);
-    else if (final.compare(0, 4, "\\\\?\\") == 0) final = final.substr(4);
+    if (final.compare(0, 8, "\\\\?\\UNC\\") == 0)
+        final = "\\\\" + final.substr(8);
+    else if (final.compare(0, 4, "\\\\?\\") == 0)
+        final = final.substr(4);
     return NormalizeDirText(final);
 }
 

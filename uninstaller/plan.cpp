@@ -15,8 +15,7 @@ void RunPlan(UninstallWindow& window) {
     std::string directory;
     // A "DIR" that could take the user's own files with it counts as no "DIR" at all;
     // so does a keep list that may have lost names.
-    if (s.verName.empty() || s.dir.empty() || !window.KeepListComplete() ||
-        !CheckInstallDirectory(s.dir, &directory)) {
+    if (s.verName.empty() || s.dir.empty() || !window.KeepListComplete() || !CheckInstallDirectory(s.dir, &directory)) {
         MessageBoxA(hwnd, kNotComplete, kCaption, MB_OK);
         DestroyWindow(hwnd);
         return;

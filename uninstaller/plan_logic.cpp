@@ -15,13 +15,9 @@ bool BeginsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-bool Contains(const std::string& text, const char* part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-char UpperChar(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
+char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // atoi: leading white space, optional sign, digits; anything else ends the number.
 int ReadInt(const char* p) {
@@ -35,9 +31,7 @@ int ReadInt(const char* p) {
 
 }  // namespace
 
-void KeepList::Add(const std::string& name) {
-    names.push_back(UpperAscii(name));
-}
+void KeepList::Add(const std::string& name) { names.push_back(UpperAscii(name)); }
 
 bool KeepList::Contains(const std::string& fileName) const {
     std::string upper = UpperAscii(fileName);

@@ -50,11 +50,11 @@ std::string Bounded(std::string text, size_t capacity);
 
 // Text-level classification of an installation directory ("DIR").
 enum class DirSyntax {
-    Empty,      // nothing but blanks
-    Relative,   // ".", "sub", "..\x", "C:", "C:sub", "\x"
-    Device,     // "\\?\...", "\\.\..."
-    Root,       // "C:\" or "\\server\share"
-    Absolute,   // "C:\x..." or "\\server\share\x..."
+    Empty,     // nothing but blanks
+    Relative,  // ".", "sub", "..\x", "C:", "C:sub", "\x"
+    Device,    // "\\?\...", "\\.\..."
+    Root,      // "C:\" or "\\server\share"
+    Absolute,  // "C:\x..." or "\\server\share\x..."
 };
 
 // Trailing blanks and backslashes dropped, "/" read as "\", runs of "\" folded

@@ -214,8 +214,8 @@ void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup)
     DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str()).c_str());
     std::string links = ReadUserRegistryString(kToolbarKey, "LinksFolderName", "");
     if (links.size() > 1 && IsPlainName(links))
-        DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(),
-                                  s.mainUrlTitle.c_str()).c_str());
+        DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str())
+                        .c_str());
 }
 
 void RemoveUninstallEntry(const UninstallSettings& s) {

@@ -15,10 +15,10 @@ std::string ProgramDirectory();
 const char* ReadUninstallSetting(const char* section, const char* key, const char* file);
 
 struct UninstallSettings {
-    std::string verName;        // INFO VER_NAME, 259
-    std::string verInfo;        // INFO VER_INFO, 899
-    std::string dir;            // INFO DIR, 259
-    std::string siteGuid;       // INFO SITEGUID, 259
+    std::string verName;   // INFO VER_NAME, 259
+    std::string verInfo;   // INFO VER_INFO, 899
+    std::string dir;       // INFO DIR, 259
+    std::string siteGuid;  // INFO SITEGUID, 259
     // Read at start with the others: the settings file normally lies in DIR,
     // so after the file removal they could no longer be read.
     std::string uninstallName;  // INFO UNINSTALL_NAME, 259

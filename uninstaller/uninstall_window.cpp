@@ -58,8 +58,8 @@ HFONT MakeArial(int height, int weight, BYTE charset) {
 
 bool HasGlyphsFor(HDC dc, const std::string& text) {
     std::vector<WORD> glyphs(text.size() + 1);
-    if (GetGlyphIndicesA(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
-                         GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+    if (GetGlyphIndicesA(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) ==
+        GDI_ERROR)
         return true;  // cannot tell: keep the font
     for (size_t i = 0; i < text.size(); ++i)
         if (glyphs[i] == 0xFFFF && text[i] != '\n' && text[i] != '\r') return false;
@@ -105,13 +105,11 @@ bool UninstallWindow::Create() {
     int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     // WS_BORDER with WS_DLGFRAME would make WS_CAPTION; the window has no caption bar.
     DWORD style = WS_POPUP | WS_SYSMENU | WS_DLGFRAME | WS_MINIMIZEBOX;
-    return CreateWindowExA(0, kClassName, kClassName, style, x, y, kWidth, kHeight, nullptr, nullptr, instance,
-                           this) != nullptr;
+    return CreateWindowExA(0, kClassName, kClassName, style, x, y, kWidth, kHeight, nullptr, nullptr, instance, this) !=
+           nullptr;
 }
 
-void UninstallWindow::StartCompletionTimer() {
-    SetTimer(hwnd, kCompletionTimer, 100, nullptr);
-}
+void UninstallWindow::StartCompletionTimer() { SetTimer(hwnd, kCompletionTimer, 100, nullptr); }
 
 LRESULT CALLBACK UninstallWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -188,8 +186,8 @@ void UninstallWindow::LoadSkin() {
 }
 
 void UninstallWindow::CreateProgressBar() {
-    progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_BORDER, 25, 180, 540, 20, hwnd, nullptr,
-                               instance, nullptr);
+    progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_BORDER, 25, 180, 540, 20, hwnd, nullptr, instance,
+                               nullptr);
     if (!progress) return;
     SetWindowPos(progress, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     SendMessageA(progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));

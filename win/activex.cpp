@@ -263,8 +263,7 @@ HRESULT CAxHost::InvokeMethod(DISPID id, std::initializer_list<VARIANTARG> args)
     std::vector<VARIANTARG> reversed(args);
     std::reverse(reversed.begin(), reversed.end());
     DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
-                            nullptr);
+    return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
 void CAxHost::FitControl() {

@@ -6,8 +6,8 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND window, UINT msg, WPARAM, LPARAM lp
     if (msg != WM_INITDIALOG) return FALSE;  // everything else reaches WindowProc
     auto* self = reinterpret_cast<CDialog*>(lp);
     self->Bind(window);
-    self->superProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    self->superProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
     return self->OnInitDialog();
 }
 
@@ -28,15 +28,13 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProc(msg, wp, lp);
 }
 
-bool CDialog::PreTranslateMessage(MSG& msg) {
-    return IsDialogMessageA(hwnd, &msg) != FALSE;
-}
+bool CDialog::PreTranslateMessage(MSG& msg) { return IsDialogMessageA(hwnd, &msg) != FALSE; }
 
 INT_PTR CDialog::DoModal() {
     endRequested = false;
     result = -1;
-    HWND created = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
-                                      StaticDlgProc, reinterpret_cast<LPARAM>(this));
+    HWND created = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent, StaticDlgProc,
+                                      reinterpret_cast<LPARAM>(this));
     if (!created) return -1;
     bool ownerDisabled = parent && IsWindowEnabled(parent) && !EnableWindow(parent, FALSE);
     if (!endRequested) {

@@ -17,8 +17,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }
 
 bool WriteNewFile(const std::string& path, const std::string& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     // The data must be on disk before the rename makes it the only copy.
     return file.IsValid() && WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
 }

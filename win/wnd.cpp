@@ -27,13 +27,13 @@ private:
 };
 
 CWnd::~CWnd() {
-    if (hwnd && superProc) UnsubclassWindow();
-    else if (hwnd) Unbind();
+    if (hwnd && superProc)
+        UnsubclassWindow();
+    else if (hwnd)
+        Unbind();
 }
 
-CWnd* CWnd::FromHandle(HWND window) {
-    return window ? static_cast<CWnd*>(GetPropA(window, kThisProp)) : nullptr;
-}
+CWnd* CWnd::FromHandle(HWND window) { return window ? static_cast<CWnd*>(GetPropA(window, kThisProp)) : nullptr; }
 
 void CWnd::Bind(HWND window) {
     hwnd = window;
@@ -57,26 +57,23 @@ bool CWnd::RegisterClass(const char* className, UINT classStyle, HCURSOR cursor,
     return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                    const RECT& rect, HWND parent, UINT id) {
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
+                    UINT id) {
     HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
-    HWND created = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
-                                   rect.right - rect.left, rect.bottom - rect.top, parent, menu,
-                                   GetModuleHandleA(nullptr), this);
+    HWND created = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
+                                   rect.bottom - rect.top, parent, menu, GetModuleHandleA(nullptr), this);
     return created != nullptr;
 }
 
 bool CWnd::SubclassWindow(HWND window) {
     if (!window || hwnd) return false;
     Bind(window);
-    superProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    superProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
     return true;
 }
 
-bool CWnd::SubclassDlgItem(UINT id, HWND parent) {
-    return SubclassWindow(GetDlgItem(parent, static_cast<int>(id)));
-}
+bool CWnd::SubclassDlgItem(UINT id, HWND parent) { return SubclassWindow(GetDlgItem(parent, static_cast<int>(id))); }
 
 HWND CWnd::UnsubclassWindow() {
     HWND window = hwnd;
@@ -98,9 +95,7 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-LRESULT CWnd::Default() {
-    return DefWindowProc(current.msg, current.wp, current.lp);
-}
+LRESULT CWnd::Default() { return DefWindowProc(current.msg, current.wp, current.lp); }
 
 static bool Matches(const Route& r, UINT msg, WPARAM wp, LPARAM lp) {
     switch (r.kind) {
@@ -151,8 +146,10 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wp, LPARAM lp
         result = self->WindowProc(msg, wp, lp);
     }
     if (msg == WM_NCDESTROY) {
-        if (self->superProc) self->UnsubclassWindow();
-        else self->Unbind();
+        if (self->superProc)
+            self->UnsubclassWindow();
+        else
+            self->Unbind();
         self->OnFinalMessage();
     }
     return result;

@@ -44,11 +44,10 @@ public:
     static CWnd* FromHandle(HWND hwnd);
 
     // Creates a window of a class registered by RegisterClass below.
-    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style,
-                  const RECT& rect, HWND parent, UINT id);
+    bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, const RECT& rect, HWND parent,
+                  UINT id);
     // Registers a class whose windows run CWnd::StaticWndProc.
-    static bool RegisterClass(const char* className, UINT classStyle, HCURSOR cursor,
-                              HBRUSH background);
+    static bool RegisterClass(const char* className, UINT classStyle, HCURSOR cursor, HBRUSH background);
 
     // Binds to an existing window (a dialog control) and routes its messages
     // through this object, passing the rest to its own procedure.
@@ -58,9 +57,7 @@ public:
 
     std::string GetWindowText() const;
     void SetWindowText(const std::string& text) const { ::SetWindowTextA(hwnd, text.c_str()); }
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
-        return ::SendMessageA(hwnd, msg, wp, lp);
-    }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(hwnd, msg, wp, lp); }
 
     // Every message of the window arrives here.
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -98,7 +95,9 @@ private:
 template <UINT Msg>
 struct Crack {
     template <class T, class F>
-    static LRESULT Call(T& t, F f, WPARAM wp, LPARAM lp) { return (t.*f)(wp, lp); }
+    static LRESULT Call(T& t, F f, WPARAM wp, LPARAM lp) {
+        return (t.*f)(wp, lp);
+    }
 };
 
 // void OnMouse(UINT flags, POINT pt)
@@ -110,10 +109,14 @@ struct CrackMouse {
         return 0;
     }
 };
-template <> struct Crack<WM_LBUTTONDOWN> : CrackMouse {};
-template <> struct Crack<WM_LBUTTONUP> : CrackMouse {};
-template <> struct Crack<WM_LBUTTONDBLCLK> : CrackMouse {};
-template <> struct Crack<WM_MOUSEMOVE> : CrackMouse {};
+template <>
+struct Crack<WM_LBUTTONDOWN> : CrackMouse {};
+template <>
+struct Crack<WM_LBUTTONUP> : CrackMouse {};
+template <>
+struct Crack<WM_LBUTTONDBLCLK> : CrackMouse {};
+template <>
+struct Crack<WM_MOUSEMOVE> : CrackMouse {};
 
 // void OnNoArgs()
 struct CrackVoid {
@@ -123,14 +126,20 @@ struct CrackVoid {
         return 0;
     }
 };
-template <> struct Crack<WM_PAINT> : CrackVoid {};
-template <> struct Crack<WM_CLOSE> : CrackVoid {};
-template <> struct Crack<WM_DESTROY> : CrackVoid {};
-template <> struct Crack<WM_MOUSELEAVE> : CrackVoid {};
-template <> struct Crack<WM_CAPTURECHANGED> : CrackVoid {};
+template <>
+struct Crack<WM_PAINT> : CrackVoid {};
+template <>
+struct Crack<WM_CLOSE> : CrackVoid {};
+template <>
+struct Crack<WM_DESTROY> : CrackVoid {};
+template <>
+struct Crack<WM_MOUSELEAVE> : CrackVoid {};
+template <>
+struct Crack<WM_CAPTURECHANGED> : CrackVoid {};
 
 // void OnTimer(UINT_PTR id)
-template <> struct Crack<WM_TIMER> {
+template <>
+struct Crack<WM_TIMER> {
     template <class T, class F>
     static LRESULT Call(T& t, F f, WPARAM wp, LPARAM) {
         (t.*f)(static_cast<UINT_PTR>(wp));
@@ -139,7 +148,8 @@ template <> struct Crack<WM_TIMER> {
 };
 
 // void OnDrawItem(UINT id, DRAWITEMSTRUCT* item)
-template <> struct Crack<WM_DRAWITEM> {
+template <>
+struct Crack<WM_DRAWITEM> {
     template <class T, class F>
     static LRESULT Call(T& t, F f, WPARAM wp, LPARAM lp) {
         (t.*f)(static_cast<UINT>(wp), reinterpret_cast<DRAWITEMSTRUCT*>(lp));
@@ -154,11 +164,16 @@ struct CrackCtlColor {
         return reinterpret_cast<LRESULT>((t.*f)(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     }
 };
-template <> struct Crack<WM_CTLCOLORSTATIC> : CrackCtlColor {};
-template <> struct Crack<WM_CTLCOLOREDIT> : CrackCtlColor {};
-template <> struct Crack<WM_CTLCOLORBTN> : CrackCtlColor {};
-template <> struct Crack<WM_CTLCOLORDLG> : CrackCtlColor {};
-template <> struct Crack<WM_CTLCOLORLISTBOX> : CrackCtlColor {};
+template <>
+struct Crack<WM_CTLCOLORSTATIC> : CrackCtlColor {};
+template <>
+struct Crack<WM_CTLCOLOREDIT> : CrackCtlColor {};
+template <>
+struct Crack<WM_CTLCOLORBTN> : CrackCtlColor {};
+template <>
+struct Crack<WM_CTLCOLORDLG> : CrackCtlColor {};
+template <>
+struct Crack<WM_CTLCOLORLISTBOX> : CrackCtlColor {};
 
 namespace detail {
 template <class F>
@@ -199,8 +214,7 @@ constexpr Route OnCommandCode() {
 // void OnCommand(UINT id): commands First..Last.
 template <UINT First, UINT Last, auto Fn>
 constexpr Route OnCommandRange() {
-    return {Route::Kind::CommandRange, WM_COMMAND, First, Last,
-            [](CWnd& w, WPARAM wp, LPARAM) -> LRESULT {
+    return {Route::Kind::CommandRange, WM_COMMAND, First, Last, [](CWnd& w, WPARAM wp, LPARAM) -> LRESULT {
                 (static_cast<detail::ClassOf<Fn>&>(w).*Fn)(LOWORD(wp));
                 return 0;
             }};

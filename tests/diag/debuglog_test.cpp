@@ -12,8 +12,7 @@ const diag::LogStamp kStamp{{2006, 12, 7, 3, 21, 5, 42}, 1508, 0};
 const std::regex kLinePattern(
     R"(^(\d\d)/(\d\d)/(\d\d) (\d\d):(\d\d):(\d\d)-(\d{1,3}) TRD=(\d+) (\[([^\]]*)\] )?(.*) ERR=(-?\d+) \r\n$)");
 
-TEST(LogLineFormat, FieldsInOrder)
-{
+TEST(LogLineFormat, FieldsInOrder) {
     struct Case {
         diag::LogStamp stamp;
         const char* name;
@@ -27,12 +26,10 @@ TEST(LogLineFormat, FieldsInOrder)
         {{{2010, 1, 2, 23, 4, 9, 7}, 4, 183}, nullptr, "t", "01/02/10 23:04:09-7 TRD=4 t ERR=183 \r\n"},
         {{{1999, 11, 30, 0, 0, 0, 999}, 4, 2}, nullptr, nullptr, "11/30/99 00:00:00-999 TRD=4  ERR=2 \r\n"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(diag::FormatLogLine(c.stamp, c.name, c.body), c.expected);
+    for (const Case& c : cases) EXPECT_EQ(diag::FormatLogLine(c.stamp, c.name, c.body), c.expected);
 }
 
-TEST(LogLineFormat, LongTextIsCutSoTheLineKeepsItsEnd)
-{
+TEST(LogLineFormat, LongTextIsCutSoTheLineKeepsItsEnd) {
     const std::string longText(400, 'a');
     for (const char* name : {"", "buddies"}) {
         const std::string line = diag::FormatLogLine(kStamp, name, longText.c_str());
@@ -48,8 +45,7 @@ TEST(LogLineFormat, LongTextIsCutSoTheLineKeepsItsEnd)
 
 using LogWriterTest = ScratchDirTest;
 
-TEST_F(LogWriterTest, PlainWriterCreatesThenAppends)
-{
+TEST_F(LogWriterTest, PlainWriterCreatesThenAppends) {
     ASSERT_FALSE(Exists("MB_ERR.LOG"));
     diag::SetLastErrorCode(5);
     debugPrint(diag::kLoginErrorLog, "Empty URL_UNO");
@@ -69,8 +65,7 @@ TEST_F(LogWriterTest, PlainWriterCreatesThenAppends)
     EXPECT_EQ(fields[11], "Empty URL_PWD");
 }
 
-TEST_F(LogWriterTest, ListWriterCarriesTheNameOnlyWhenSet)
-{
+TEST_F(LogWriterTest, ListWriterCarriesTheNameOnlyWhenSet) {
     SDList list;
     list.debugPrint(diag::kListErrorLog, "first");
     list.SetName("buddies");
@@ -88,8 +83,7 @@ TEST_F(LogWriterTest, ListWriterCarriesTheNameOnlyWhenSet)
     EXPECT_EQ(fields[11], "second");
 }
 
-TEST_F(LogWriterTest, ExceptionWriterNeedsAFaultAddress)
-{
+TEST_F(LogWriterTest, ExceptionWriterNeedsAFaultAddress) {
     SDList list;
     diag::FaultRecord record{};
     diag::FaultInfo noRecord{nullptr, nullptr};
@@ -111,4 +105,4 @@ TEST_F(LogWriterTest, ExceptionWriterNeedsAFaultAddress)
     EXPECT_EQ(fields[11], "EIP=00401A2C");
 }
 
-} // namespace
+}  // namespace

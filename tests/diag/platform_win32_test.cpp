@@ -9,18 +9,16 @@ namespace {
 
 using Win32SeamTest = ScratchDirTest;
 
-TEST_F(Win32SeamTest, AppendKeepsContentAndSharesTheFile)
-{
-    HANDLE seed = CreateFileA("seam.log", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+TEST_F(Win32SeamTest, AppendKeepsContentAndSharesTheFile) {
+    HANDLE seed = CreateFileA("seam.log", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(seed, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(seed, "old\r\n", 5, &written, nullptr);
     CloseHandle(seed);
 
     // A reader holding the file open, as a log viewer would, must not block appends.
-    HANDLE reader = CreateFileA("seam.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE reader = CreateFileA("seam.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(diag::AppendToFile("seam.log", "one\r\n", 5));
     EXPECT_TRUE(diag::AppendToFile("seam.log", "two\r\n", 5));
@@ -30,8 +28,7 @@ TEST_F(Win32SeamTest, AppendKeepsContentAndSharesTheFile)
     EXPECT_FALSE(diag::AppendToFile("no-such-dir\\x.log", "x", 1));
 }
 
-TEST_F(Win32SeamTest, LineCarriesThreadAndLastError)
-{
+TEST_F(Win32SeamTest, LineCarriesThreadAndLastError) {
     SDList list;
     SetLastError(1234);
     list.debugPrint(diag::kListErrorLog, "probe");
@@ -46,4 +43,4 @@ TEST_F(Win32SeamTest, LineCarriesThreadAndLastError)
     EXPECT_EQ(fields[2], "1234");
 }
 
-} // namespace
+}  // namespace

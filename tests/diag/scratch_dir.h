@@ -13,8 +13,7 @@
 
 class ScratchDirTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         namespace fs = std::filesystem;
         previous = fs::current_path();
         std::random_device seed;
@@ -23,8 +22,7 @@ protected:
         fs::current_path(scratch);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         std::filesystem::current_path(previous);
         std::error_code ignored;
         std::filesystem::remove_all(scratch, ignored);
@@ -32,8 +30,7 @@ protected:
 
     static bool Exists(const char* fileName) { return std::filesystem::exists(fileName); }
 
-    static std::string ReadFile(const char* fileName)
-    {
+    static std::string ReadFile(const char* fileName) {
         std::ifstream in(fileName, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
@@ -41,8 +38,7 @@ protected:
     }
 
     // Lines with their " \r\n" ending; a trailing piece without one is kept too.
-    static std::vector<std::string> ReadLines(const char* fileName)
-    {
+    static std::vector<std::string> ReadLines(const char* fileName) {
         const std::string text = ReadFile(fileName);
         std::vector<std::string> lines;
         std::size_t start = 0;

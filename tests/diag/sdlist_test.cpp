@@ -12,24 +12,21 @@
 namespace {
 
 // Blocks as the browser makes them: zero-filled from ::operator new.
-void* Block(int tag)
-{
+void* Block(int tag) {
     void* block = ::operator new(16);
     std::memset(block, 0, 16);
     std::memcpy(block, &tag, sizeof tag);
     return block;
 }
 
-int Tag(const SDListNode* node)
-{
+int Tag(const SDListNode* node) {
     int tag = 0;
     std::memcpy(&tag, node->data, sizeof tag);
     return tag;
 }
 
 // Tags from head to tail, after checking both link directions and the count.
-std::vector<int> Walk(const SDList& list)
-{
+std::vector<int> Walk(const SDList& list) {
     std::vector<int> tags;
     const SDListNode* previous = nullptr;
     for (const SDListNode* node = list.GetHead(); node; node = node->next) {
@@ -42,24 +39,19 @@ std::vector<int> Walk(const SDList& list)
     return tags;
 }
 
-SDListNode* Nth(const SDList& list, int index)
-{
+SDListNode* Nth(const SDList& list, int index) {
     SDListNode* node = list.GetHead();
-    while (index-- > 0)
-        node = node->next;
+    while (index-- > 0) node = node->next;
     return node;
 }
 
-void Fill(SDList& list, std::initializer_list<int> tagsHeadFirst)
-{
-    for (auto it = std::rbegin(tagsHeadFirst); it != std::rend(tagsHeadFirst); ++it)
-        list.AddHead(Block(*it));
+void Fill(SDList& list, std::initializer_list<int> tagsHeadFirst) {
+    for (auto it = std::rbegin(tagsHeadFirst); it != std::rend(tagsHeadFirst); ++it) list.AddHead(Block(*it));
 }
 
 using Tags = std::vector<int>;
 
-TEST(SDListTest, AddHeadPutsTheNewestFirst)
-{
+TEST(SDListTest, AddHeadPutsTheNewestFirst) {
     SDList list;
     list.AddHead(nullptr);
     EXPECT_EQ(list.GetCount(), 0);
@@ -71,8 +63,7 @@ TEST(SDListTest, AddHeadPutsTheNewestFirst)
     EXPECT_EQ(Walk(list), Tags({3, 2, 1}));
 }
 
-TEST(SDListTest, InsertPositions)
-{
+TEST(SDListTest, InsertPositions) {
     SDList list;
     EXPECT_FALSE(list.Insert(nullptr, nullptr, false));
     EXPECT_TRUE(list.Insert(nullptr, Block(1), false)) << "first node of an empty list";
@@ -93,8 +84,7 @@ TEST(SDListTest, InsertPositions)
     ::operator delete(orphan);
 }
 
-TEST(SDListTest, DeleteRelinksNeighbours)
-{
+TEST(SDListTest, DeleteRelinksNeighbours) {
     SDList list;
     EXPECT_FALSE(list.Delete(nullptr));
     Fill(list, {1, 2, 3, 4});
@@ -112,8 +102,7 @@ TEST(SDListTest, DeleteRelinksNeighbours)
     EXPECT_EQ(Walk(list), Tags({5}));
 }
 
-TEST(SDListTest, RemoveAllAndDestructionFreeEverything)
-{
+TEST(SDListTest, RemoveAllAndDestructionFreeEverything) {
     SDList list;
     EXPECT_FALSE(list.RemoveAll());
     Fill(list, {1, 2, 3});
@@ -124,8 +113,7 @@ TEST(SDListTest, RemoveAllAndDestructionFreeEverything)
     // The destructor frees these; the leak checker reports any left.
 }
 
-TEST(SDListTest, LockOnlyWithAnAttachedLock)
-{
+TEST(SDListTest, LockOnlyWithAnAttachedLock) {
     SDList plain;
     EXPECT_FALSE(plain.Lock());
     EXPECT_FALSE(plain.Unlock());
@@ -147,29 +135,23 @@ TEST(SDListTest, LockOnlyWithAnAttachedLock)
 
 class SDListFaultTest : public ScratchDirTest {
 protected:
-    static std::string Hex(const void* pointer)
-    {
+    static std::string Hex(const void* pointer) {
         char text[32];
         std::snprintf(text, sizeof text, "%" PRIXPTR, reinterpret_cast<std::uintptr_t>(pointer));
         return text;
     }
 
-    static std::string Eip(const void* pointer)
-    {
-        return diag::FormatFaultBody(pointer);
-    }
+    static std::string Eip(const void* pointer) { return diag::FormatFaultBody(pointer); }
 
     // The text of a log line, between the thread field and the error code.
-    static std::string Body(const std::string& line)
-    {
+    static std::string Body(const std::string& line) {
         static const std::regex pattern(R"(^\S+ \S+-\d+ TRD=\d+ (.*) ERR=-?\d+ \r\n$)");
         std::smatch fields;
         return std::regex_match(line, fields, pattern) ? fields[1].str() : "<malformed> " + line;
     }
 };
 
-TEST_F(SDListFaultTest, ForeignPositionLeavesTheListAsItWas)
-{
+TEST_F(SDListFaultTest, ForeignPositionLeavesTheListAsItWas) {
     SDList list;
     SDList other;
     Fill(list, {1, 2, 3});
@@ -191,8 +173,7 @@ TEST_F(SDListFaultTest, ForeignPositionLeavesTheListAsItWas)
     ::operator delete(data);
 }
 
-TEST_F(SDListFaultTest, HeadWithoutBHeadHasNoPredecessor)
-{
+TEST_F(SDListFaultTest, HeadWithoutBHeadHasNoPredecessor) {
     SDList list;
     list.SetName("lobby");
     Fill(list, {1, 2});
@@ -216,8 +197,7 @@ TEST_F(SDListFaultTest, HeadWithoutBHeadHasNoPredecessor)
     EXPECT_EQ(ReadLines("SDListErr.log").size(), 2u);
 }
 
-TEST_F(SDListFaultTest, ForeignDeleteLogsAndStillSucceeds)
-{
+TEST_F(SDListFaultTest, ForeignDeleteLogsAndStillSucceeds) {
     SDList list;
     SDList other;
     Fill(list, {1, 2});
@@ -236,4 +216,4 @@ TEST_F(SDListFaultTest, ForeignDeleteLogsAndStillSucceeds)
     EXPECT_EQ(Body(errors[0]), "Delete Data=" + Hex(foreign));
 }
 
-} // namespace
+}  // namespace

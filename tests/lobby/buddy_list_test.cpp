@@ -223,8 +223,8 @@ TEST_F(BuddyList, AddsAreSavedNewestFirstAndRefusalsSaveNothing) {
 
     // None of these may add a buddy or write the file again.
     RemoveFile();
-    Add("Q", 9, "1");                   // duplicate nickname
-    Add(std::string(21, 'L'), 10);      // longer than the record's field
+    Add("Q", 9, "1");               // duplicate nickname
+    Add(std::string(21, 'L'), 10);  // longer than the record's field
     Add(std::string(200, 'L'), 11);
     EXPECT_FALSE(FileExists());
     EXPECT_EQ(Rows().size(), 3u);

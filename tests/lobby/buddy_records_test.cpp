@@ -25,8 +25,10 @@ TEST(BuddyRecord, TwentyCharacterNicknameStopsShortOfTheFlag) {
 TEST(BuddyRecord, ShortNicknameIsZeroFilledAndNegativeIdsKeepTheirBits) {
     SDList list;
     list.AddHead(NewBuddyRecord(-2, "P", 1));
-    EXPECT_EQ(EncodeBuddyFile(list),
-              std::string("\xFE\xFF\xFF\xFF" "P", 5) + std::string(20, '\0') + "\x01" + std::string(2, '\0'));
+    EXPECT_EQ(EncodeBuddyFile(list), std::string("\xFE\xFF\xFF\xFF"
+                                                 "P",
+                                                 5) +
+                                         std::string(20, '\0') + "\x01" + std::string(2, '\0'));
 }
 
 TEST(BuddyRecord, RefusesWhatDoesNotFitTheField) {

@@ -170,10 +170,12 @@ TEST(ShapedButtonImages, CutsFacesSideBySideAndFromAnyCorner) {
     ASSERT_TRUE(button.CreateShaped("WebButton0", WS_CHILD | WS_VISIBLE, 0, 0, shape, parent.hwnd, kButtonId));
     // The normal faces of Back, Forward, Stop and Reload, side by side.
     ASSERT_TRUE(button.SetStateImages(IDB_WEB_BUTTONS, true, RECT{0, 0, 4 * kWidth, kHeight}));
-    for (int i = 0; i < 4; i++) EXPECT_EQ(ImagePixels(button.Image(CShapedButton::Face(i))), StripPixels(IDB_WEB_BUTTONS, i, 0)) << i;
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(ImagePixels(button.Image(CShapedButton::Face(i))), StripPixels(IDB_WEB_BUTTONS, i, 0)) << i;
     // Exit's column of the system strip, vertically.
     ASSERT_TRUE(button.SetStateImages(IDB_SYSTEM_BUTTONS, false, RECT{16, 0, 32, 56}));
-    for (int i = 0; i < 4; i++) EXPECT_EQ(ImagePixels(button.Image(CShapedButton::Face(i))), StripPixels(IDB_SYSTEM_BUTTONS, 1, i)) << i;
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(ImagePixels(button.Image(CShapedButton::Face(i))), StripPixels(IDB_SYSTEM_BUTTONS, 1, i)) << i;
 }
 
 TEST(ShapedButtonImages, MissingStripKeepsImagesAndGeneratesFaces) {
@@ -184,8 +186,8 @@ TEST(ShapedButtonImages, MissingStripKeepsImagesAndGeneratesFaces) {
     EXPECT_FALSE(button.SetStateImages(4242, false, RECT{0, 0, kWidth, 4 * kHeight}));
     button.faceColours = {RGB(10, 20, 30), RGB(40, 50, 60), RGB(70, 80, 90), RGB(100, 110, 120)};
     std::vector<DWORD> normal = WindowPixels(button);
-    EXPECT_EQ(normal[5 * kWidth + 8], Rgb(RGB(10, 20, 30)));                 // the face
-    EXPECT_EQ(normal[0], Rgb(GetSysColor(COLOR_3DHILIGHT)));                  // top-left bevel
+    EXPECT_EQ(normal[5 * kWidth + 8], Rgb(RGB(10, 20, 30)));                      // the face
+    EXPECT_EQ(normal[0], Rgb(GetSysColor(COLOR_3DHILIGHT)));                      // top-left bevel
     EXPECT_EQ(normal[kWidth * kHeight - 1], Rgb(GetSysColor(COLOR_3DDKSHADOW)));  // bottom-right bevel
     EnableWindow(button, FALSE);
     EXPECT_EQ(WindowPixels(button)[5 * kWidth + 8], Rgb(RGB(100, 110, 120)));
@@ -221,7 +223,7 @@ TEST(SkinBitmaps, EveryBitmapHasItsSizeAndEightBitsUncompressed) {
         UINT id;
         int width, height;
     };
-    const Expected table[] = {{172, 688, 25}, {173, 6, 501}, {174, 6, 501}, {175, 688, 6}, {168, 80, 56},
+    const Expected table[] = {{172, 688, 25}, {173, 6, 501},  {174, 6, 501}, {175, 688, 6}, {168, 80, 56},
                               {136, 32, 56},  {187, 121, 42}, {193, 20, 42}, {192, 20, 42}, {162, 40, 88},
                               {184, 18, 18},  {185, 18, 18},  {189, 18, 18}};
     HMODULE self = GetModuleHandleA(nullptr);
@@ -253,9 +255,8 @@ TEST(SkinBitmaps, DrawCopiesTheSourceRectangle) {
     SkinBitmap bitmap;
     ASSERT_TRUE(bitmap.Load(GetModuleHandleA(nullptr), IDB_WEB_BUTTONS));
     // The hover face of Stop (column 2, row 2), drawn at (0,0).
-    std::vector<DWORD> drawn = Pixels(kWidth, kHeight, [&](HDC dc) {
-        bitmap.Draw(dc, 0, 0, 2 * kWidth, 2 * kHeight, kWidth, kHeight, SRCCOPY);
-    });
+    std::vector<DWORD> drawn = Pixels(
+        kWidth, kHeight, [&](HDC dc) { bitmap.Draw(dc, 0, 0, 2 * kWidth, 2 * kHeight, kWidth, kHeight, SRCCOPY); });
     EXPECT_EQ(drawn, StripPixels(IDB_WEB_BUTTONS, 2, 2));
     EXPECT_NE(drawn, StripPixels(IDB_WEB_BUTTONS, 2, 0));
 }

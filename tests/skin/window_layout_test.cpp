@@ -190,8 +190,8 @@ TEST_F(WindowLayout, ToolbarHasExactlySixShapedButtons) {
         int id;
         Box box;
     };
-    const Expected expected[] = {{9100, {6, 7, 16, 14}},   {9101, {22, 7, 16, 14}},  {9102, {38, 7, 16, 14}},
-                                 {9103, {54, 7, 16, 14}},  {9200, {650, 7, 16, 14}}, {9201, {666, 7, 16, 14}}};
+    const Expected expected[] = {{9100, {6, 7, 16, 14}},  {9101, {22, 7, 16, 14}},  {9102, {38, 7, 16, 14}},
+                                 {9103, {54, 7, 16, 14}}, {9200, {650, 7, 16, 14}}, {9201, {666, 7, 16, 14}}};
     std::vector<int> buttonIds;
     for (HWND child : Children(window)) {
         int id = GetDlgCtrlID(child);

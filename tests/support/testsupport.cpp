@@ -106,9 +106,7 @@ bool Process::Start(const std::string& exe, const std::string& arguments, const 
                           workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info) != FALSE;
 }
 
-bool Process::Running() const {
-    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool Process::Running() const { return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool Process::WaitExit(int timeoutMs, DWORD* exitCode) {
     if (!info.hProcess) return false;
@@ -214,8 +212,10 @@ std::string MessageBoxText(HWND box) {
 
 bool DismissMessageBox(HWND box, int buttonId, int timeoutMs) {
     HWND button = GetDlgItem(box, buttonId);
-    if (button) PostMessageA(button, BM_CLICK, 0, 0);
-    else PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    if (button)
+        PostMessageA(button, BM_CLICK, 0, 0);
+    else
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
     return PumpUntil([box] { return !IsWindow(box); }, timeoutMs);
 }
 
@@ -234,9 +234,7 @@ DWORD WINAPI AsyncSend::Run(void* param) {
     return 0;
 }
 
-bool AsyncSend::Done() const {
-    return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-}
+bool AsyncSend::Done() const { return thread && WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
 std::optional<LRESULT> AsyncSend::Join(int timeoutMs) {
     if (!PumpUntil([this] { return Done(); }, timeoutMs)) return std::nullopt;
@@ -310,16 +308,13 @@ std::optional<std::string> ReadMailbox(const char* name) {
     return raw;
 }
 
-void CleanSystemKeys() {
-    DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey);
-}
+void CleanSystemKeys() { DeleteTree(HKEY_LOCAL_MACHINE, kVendorKey); }
 }  // namespace reg
 
 const std::vector<std::string>& MailboxValueNames() {
     static const std::vector<std::string> names = {
-        "URL",      "BR_TEMP",    "BR_TEMP1",    "BR_TEMP2",     "BR_TEMP3",     "BR_TEMP4",
-        "URL_UNO",  "URL_PART",   "URL_UID",     "URL_PWD",      "URL_HWINFO",   "URL_SITEKEY",
-        "URL_FREESITE", "URL_DEVICEID"};
+        "URL",      "BR_TEMP", "BR_TEMP1", "BR_TEMP2",   "BR_TEMP3",    "BR_TEMP4",     "URL_UNO",
+        "URL_PART", "URL_UID", "URL_PWD",  "URL_HWINFO", "URL_SITEKEY", "URL_FREESITE", "URL_DEVICEID"};
     return names;
 }
 
@@ -333,8 +328,8 @@ FakeMainClient::FakeMainClient() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kMainClientClass;
     RegisterClassA(&wc);
-    hwnd = CreateWindowExA(0, kMainClientClass, "Quintara Poker", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                           nullptr, wc.hInstance, this);
+    hwnd = CreateWindowExA(0, kMainClientClass, "Quintara Poker", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                           wc.hInstance, this);
 }
 
 FakeMainClient::~FakeMainClient() {

@@ -55,8 +55,7 @@ private:
 // A visible top-level window of `processId` (0: any) with this class and
 // title (nullptr: any), waiting up to timeoutMs while pumping our own
 // messages. A dialog becomes visible once its initialisation is done.
-HWND WaitForWindow(const char* className, const char* title, DWORD processId = 0,
-                   int timeoutMs = kDefaultTimeoutMs);
+HWND WaitForWindow(const char* className, const char* title, DWORD processId = 0, int timeoutMs = kDefaultTimeoutMs);
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* className = nullptr);
 
 // Message boxes: a "#32770" window of the process holding a static with `text`.

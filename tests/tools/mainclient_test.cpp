@@ -35,8 +35,8 @@ std::vector<std::string> RunMainClient(const std::string& dir, const std::string
     std::string line = "\"" + exe + "\" --browser \"" + ProgramPath("app", "browser.exe") + "\" --workdir \"" + dir +
                        "\" --scenario \"" + dir + "\\scenario.txt\" --pace 50 --exit-when-done";
     PROCESS_INFORMATION info{};
-    bool started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
-                                  &startup, &info);
+    bool started =
+        CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &info);
     CloseHandle(file);
     if (!started) return {};
     if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);

@@ -17,7 +17,8 @@ constexpr int kFilesPerDir = 10;    // 20,000 files
 
 void Generate(const std::string& root) {
     auto files = [](const std::string& dir) {
-        for (int f = 0; f < kFilesPerDir; ++f) uninst_test::MakeFile(dir + "\\file" + std::to_string(f) + ".dat", "data");
+        for (int f = 0; f < kFilesPerDir; ++f)
+            uninst_test::MakeFile(dir + "\\file" + std::to_string(f) + ".dat", "data");
     };
     for (int t = 0; t < kTopDirs; ++t) {
         std::string top = root + "\\dir" + std::to_string(t);

@@ -76,9 +76,8 @@ TEST(Colour, ThreeFieldsLowEightBits) {
         int r, g, b;
     };
     const Case cases[] = {
-        {"255,255,255", 255, 255, 255}, {"18,34,85", 18, 34, 85}, {"", 0, 0, 0},
-        {"256,-1,300", 0, 255, 44},     {" 7, 8 ,9x", 7, 8, 9},   {"1,2", 1, 2, 0},
-        {"abc,5,6", 0, 5, 6},
+        {"255,255,255", 255, 255, 255}, {"18,34,85", 18, 34, 85}, {"", 0, 0, 0},        {"256,-1,300", 0, 255, 44},
+        {" 7, 8 ,9x", 7, 8, 9},         {"1,2", 1, 2, 0},         {"abc,5,6", 0, 5, 6},
     };
     for (const Case& c : cases) {
         Rgb rgb = ParseColour(c.text);
@@ -100,11 +99,16 @@ TEST(Texts, BoundedToTheirBuffers) {
 
 TEST(InstallDir, NormalisedText) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Games\\Q\\", "C:\\Games\\Q"}, {"C:\\Games\\Q  \t", "C:\\Games\\Q"},
-        {"C:/Games//Q/", "C:\\Games\\Q"},   {"C:\\", "C:\\"},
-        {"C:\\\\ ", "C:\\"},                {"C:", "C:"},
-        {"C: ", "C:"},                      {"\\\\srv\\share\\x\\", "\\\\srv\\share\\x"},
-        {"  ", ""},                         {" C:\\x", " C:\\x"},
+        {"C:\\Games\\Q\\", "C:\\Games\\Q"},
+        {"C:\\Games\\Q  \t", "C:\\Games\\Q"},
+        {"C:/Games//Q/", "C:\\Games\\Q"},
+        {"C:\\", "C:\\"},
+        {"C:\\\\ ", "C:\\"},
+        {"C:", "C:"},
+        {"C: ", "C:"},
+        {"\\\\srv\\share\\x\\", "\\\\srv\\share\\x"},
+        {"  ", ""},
+        {" C:\\x", " C:\\x"},
     };
     for (const auto& c : cases) EXPECT_EQ(NormalizeDirText(c.first), c.second) << c.first;
 }

@@ -30,8 +30,12 @@ std::string Unique() {
 class Installation {
 public:
     explicit Installation(const char* exe = UNINSTALLER_EXE)
-        : scratch("prog"), dir(scratch / "Quintara Inst"), id(Unique()), verName("QuintaraTest " + id),
-          siteGuid("{UNINST-TEST-" + id + "}"), title("Quintara" + id + ".url") {
+        : scratch("prog"),
+          dir(scratch / "Quintara Inst"),
+          id(Unique()),
+          verName("QuintaraTest " + id),
+          siteGuid("{UNINST-TEST-" + id + "}"),
+          title("Quintara" + id + ".url") {
         MakeDirs(dir);
         CopyFileA(TargetPath(exe).c_str(), (dir + "\\uninstaller.exe").c_str(), FALSE);
         desktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
@@ -63,19 +67,32 @@ public:
     }
 
     void SeedFiles() {
-        for (const char* f : {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin",
-                              "sub1\\deep\\deeper\\keep.DAT", "sub2\\y.txt", "sub2\\z\\w.txt", "sub2\\handhistory\\x.txt",
-                              "HandHistory\\h1.txt", "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp",
-                              "sub3\\other.txt", "sub4\\Skins\\s.bmp", "sub5\\HandHistory\\deep.txt"})
+        for (const char* f :
+             {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin", "sub1\\deep\\deeper\\keep.DAT",
+              "sub2\\y.txt", "sub2\\z\\w.txt", "sub2\\handhistory\\x.txt", "HandHistory\\h1.txt",
+              "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp", "sub3\\other.txt", "sub4\\Skins\\s.bmp",
+              "sub5\\HandHistory\\deep.txt"})
             MakeFile(dir + "\\" + f);
     }
 
     std::set<std::string> FilesAfterUninstall() const {
         return {"uninstaller.exe",  // running: left for the restart
-                "KEEP.dat",         "sub1\\",         "sub1\\Settings.CFG", "sub1\\deep\\",
-                "sub1\\deep\\deeper\\", "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\", "HandHistory\\h1.txt",
-                "HandHistory\\nested\\", "HandHistory\\nested\\h2.txt", "sub3\\", "sub3\\skins\\",
-                "sub3\\skins\\s.bmp", "sub5\\", "sub5\\HandHistory\\", "sub5\\HandHistory\\deep.txt"};
+                "KEEP.dat",
+                "sub1\\",
+                "sub1\\Settings.CFG",
+                "sub1\\deep\\",
+                "sub1\\deep\\deeper\\",
+                "sub1\\deep\\deeper\\keep.DAT",
+                "HandHistory\\",
+                "HandHistory\\h1.txt",
+                "HandHistory\\nested\\",
+                "HandHistory\\nested\\h2.txt",
+                "sub3\\",
+                "sub3\\skins\\",
+                "sub3\\skins\\s.bmp",
+                "sub5\\",
+                "sub5\\HandHistory\\",
+                "sub5\\HandHistory\\deep.txt"};
     }
 
     void SeedOutside() {
@@ -94,9 +111,11 @@ public:
 
     // The entries the uninstaller removes, then the sentinels.
     std::vector<std::string> Removable() const {
-        return {desktop + "\\" + verName + ".lnk", startMenu + "\\" + verName + ".lnk",
+        return {desktop + "\\" + verName + ".lnk",
+                startMenu + "\\" + verName + ".lnk",
                 programs + "\\" + verName + "\\Uninstall " + verName + ".lnk",
-                programs + "\\" + verName + "\\" + verName + ".lnk", favorites + "\\" + title,
+                programs + "\\" + verName + "\\" + verName + ".lnk",
+                favorites + "\\" + title,
                 favorites + "\\Links\\" + title};
     }
     std::vector<std::string> Sentinels() const {
@@ -157,8 +176,8 @@ void ExpectLook(HWND window, HWND cover, const Look& look) {
         int x, y;
         COLORREF expected;
     } points[] = {
-        {10, 10, look.bannerLeft},   {580, 10, look.bannerRight},  {10, 60, look.bannerLeft},
-        {10, 100, look.background},  {10, 250, look.background},   {300, 270, look.background},
+        {10, 10, look.bannerLeft},   {580, 10, look.bannerRight}, {10, 60, look.bannerLeft},
+        {10, 100, look.background},  {10, 250, look.background},  {300, 270, look.background},
         {580, 260, look.background}, {580, 120, look.background},
     };
     int checked = 0;
@@ -182,16 +201,14 @@ void ExpectLook(HWND window, HWND cover, const Look& look) {
 const Look kDefaultLook = {RGB(18, 34, 85), RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255)};
 const Look kSkinnedLook = {RGB(40, 120, 60), RGB(200, 30, 30), RGB(230, 230, 40), RGB(255, 200, 0)};
 
-std::string ParentOf(const std::string& path) {
-    return path.substr(0, path.find_last_of('\\'));
-}
+std::string ParentOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 bool PendingDeletionOf(const std::string& path) {
     std::vector<std::string> pending = PendingRenames();
     for (size_t i = 0; i + 1 < pending.size(); i += 2) {
         const std::string& source = pending[i];
-        if (source.size() >= path.size() &&
-            _stricmp(source.c_str() + source.size() - path.size(), path.c_str()) == 0 && pending[i + 1].empty())
+        if (source.size() >= path.size() && _stricmp(source.c_str() + source.size() - path.size(), path.c_str()) == 0 &&
+            pending[i + 1].empty())
             return true;
     }
     return false;

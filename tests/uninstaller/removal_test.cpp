@@ -32,11 +32,11 @@ protected:
 TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
     ScratchDir scratch("tree");
     std::string inst = scratch / "inst";
-    for (const char* f : {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin",
-                          "sub1\\deep\\deeper\\keep.DAT", "sub1\\deep\\other.txt", "sub2\\y.txt", "sub2\\z\\w.txt",
-                          "sub2\\handhistory\\x.txt", "sub4\\Skins\\s.bmp", "HandHistory\\h1.txt",
-                          "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp", "sub3\\other.txt",
-                          "sub5\\HandHistory\\deep.txt", ".hidden\\f.txt", ".profile"})
+    for (const char* f :
+         {"a.txt", "KEEP.dat", "gone.txt", "sub1\\Settings.CFG", "sub1\\x.bin", "sub1\\deep\\deeper\\keep.DAT",
+          "sub1\\deep\\other.txt", "sub2\\y.txt", "sub2\\z\\w.txt", "sub2\\handhistory\\x.txt", "sub4\\Skins\\s.bmp",
+          "HandHistory\\h1.txt", "HandHistory\\nested\\h2.txt", "sub3\\skins\\s.bmp", "sub3\\other.txt",
+          "sub5\\HandHistory\\deep.txt", ".hidden\\f.txt", ".profile"})
         MakeFile(inst + "\\" + f);
     MakeDirs(inst + "\\empty\\emptier");
     KeepList keep = Keep("[UNDELETE_LIST]\nKeep.DAT=1\nsettings.cfg=1\n[OTHER]\ngone.txt=1\n");
@@ -44,13 +44,13 @@ TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
     RemovalStats stats;
     ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", keep, &stats));
 
-    std::set<std::string> expected = {
-        "KEEP.dat", "sub1\\", "sub1\\Settings.CFG", "sub1\\deep\\", "sub1\\deep\\deeper\\",
-        "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\", "HandHistory\\h1.txt", "HandHistory\\nested\\",
-        "HandHistory\\nested\\h2.txt", "sub3\\", "sub3\\skins\\", "sub3\\skins\\s.bmp", "sub5\\",
-        "sub5\\HandHistory\\", "sub5\\HandHistory\\deep.txt",
-        // Names beginning with "." are neither deleted nor entered.
-        ".hidden\\", ".hidden\\f.txt", ".profile"};
+    std::set<std::string> expected = {"KEEP.dat", "sub1\\", "sub1\\Settings.CFG", "sub1\\deep\\",
+                                      "sub1\\deep\\deeper\\", "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\",
+                                      "HandHistory\\h1.txt", "HandHistory\\nested\\", "HandHistory\\nested\\h2.txt",
+                                      "sub3\\", "sub3\\skins\\", "sub3\\skins\\s.bmp", "sub5\\", "sub5\\HandHistory\\",
+                                      "sub5\\HandHistory\\deep.txt",
+                                      // Names beginning with "." are neither deleted nor entered.
+                                      ".hidden\\", ".hidden\\f.txt", ".profile"};
     EXPECT_EQ(ListTree(inst), expected);
     EXPECT_TRUE(Exists(inst));
     EXPECT_EQ(stats.scheduled, 0);
@@ -171,8 +171,10 @@ UninstallSettings TestSettings() {
 
 TEST(Shortcuts, AllUsersFirstThenTheUsersFolders) {
     ScratchDir scratch("lnk");
-    gFolders = {{CSIDL_COMMON_DESKTOPDIRECTORY, scratch / "pubdesk"}, {CSIDL_DESKTOPDIRECTORY, scratch / "desk"},
-                {CSIDL_STARTMENU, scratch / "start"},                {CSIDL_COMMON_PROGRAMS, scratch / "progs"},
+    gFolders = {{CSIDL_COMMON_DESKTOPDIRECTORY, scratch / "pubdesk"},
+                {CSIDL_DESKTOPDIRECTORY, scratch / "desk"},
+                {CSIDL_STARTMENU, scratch / "start"},
+                {CSIDL_COMMON_PROGRAMS, scratch / "progs"},
                 {CSIDL_PROGRAMS, scratch / "userprogs"}};
     for (const char* f : {"pubdesk\\Quintara Test.lnk", "desk\\Quintara Test.lnk", "start\\Quintara Test.lnk",
                           "progs\\Quintara Test\\Quintara Test.lnk", "progs\\Quintara Test\\Uninstall Quintara.lnk",
@@ -239,9 +241,28 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     ScratchDir scratch("guard");
     MakeDirs(scratch / "inst");
     std::vector<std::string> refused = {
-        "", "   ", ".", "sub", "..\\x", "C:", "C:inst", "\\inst", "C:\\", "C:\\ ", "C:/", "Z:\\",
-        "\\\\server\\share", "\\\\?\\C:\\inst", "C:\\windows", "C:\\WINDOWS\\", "C:\\windows\\system32 \\",
-        "C:\\users", "C:\\Program Files", "C:\\ProgramData", "C:\\windows\\..\\windows", scratch / "inst\\..\\..\\..",
+        "",
+        "   ",
+        ".",
+        "sub",
+        "..\\x",
+        "C:",
+        "C:inst",
+        "\\inst",
+        "C:\\",
+        "C:\\ ",
+        "C:/",
+        "Z:\\",
+        "\\\\server\\share",
+        "\\\\?\\C:\\inst",
+        "C:\\windows",
+        "C:\\WINDOWS\\",
+        "C:\\windows\\system32 \\",
+        "C:\\users",
+        "C:\\Program Files",
+        "C:\\ProgramData",
+        "C:\\windows\\..\\windows",
+        scratch / "inst\\..\\..\\..",
     };
     for (int csidl : {CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
                       CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAMS, CSIDL_FAVORITES})

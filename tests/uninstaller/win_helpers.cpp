@@ -153,13 +153,9 @@ void MakeFile(const std::string& path, const std::string& content) {
     CloseHandle(h);
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-DWORD Attributes(const std::string& path) {
-    return GetFileAttributesA(path.c_str());
-}
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 std::set<std::string> ListTree(const std::string& root) {
     std::set<std::string> out;

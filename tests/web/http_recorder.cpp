@@ -37,7 +37,8 @@ bool ParseHead(const std::string& head, HttpRequest& request) {
         lineEnd = head.find("\r\n", start);
         std::string header = head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
         size_t colon = header.find(':');
-        if (colon != std::string::npos) request.headers[Lower(Trim(header.substr(0, colon)))] = Trim(header.substr(colon + 1));
+        if (colon != std::string::npos)
+            request.headers[Lower(Trim(header.substr(0, colon)))] = Trim(header.substr(colon + 1));
     }
     return true;
 }
@@ -126,8 +127,10 @@ void HttpRecorder::Serve(SOCKET client) {
     }
     std::string page = "<html><head><title>" + request.path + "</title></head><body><p>" + request.method + " " +
                        request.path + "</p></body></html>";
-    SendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nConnection: close\r\n"
-                    "Content-Length: " + std::to_string(page.size()) + "\r\n\r\n" + page);
+    SendAll(client,
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\nConnection: close\r\n"
+            "Content-Length: " +
+                std::to_string(page.size()) + "\r\n\r\n" + page);
     shutdown(client, SD_SEND);
 }
 

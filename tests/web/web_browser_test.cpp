@@ -24,8 +24,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         ASSERT_TRUE(recorder.Start());
-        frame = CreateWindowExA(0, "STATIC", "web view test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
-                                nullptr, nullptr, nullptr, nullptr);
+        frame = CreateWindowExA(0, "STATIC", "web view test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                                nullptr, nullptr, nullptr);
         ASSERT_NE(frame, nullptr);
         ASSERT_NE(CreateWindowExA(0, CWebBrowser2::kHostClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 620, 440, frame,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kViewId)), nullptr, nullptr),

@@ -161,8 +161,9 @@ TEST_F(WebPages, ValuesAreCutToCapacityAndOtherwisePostedAsTheyAre) {
 
     ASSERT_TRUE(recorder.WaitFor("POST", "/odd"));
     EXPECT_EQ(recorder.RequestsTo("POST", "/odd")[0].body,
-              "uno=" + std::string(51, 'u') + "&part=&uid=uid&pwd=p w&admin=1%41&hwinfo=hwinfo"
-              "&sitekey=12345678901&freesite=freesite&deviceid=deviceid");
+              "uno=" + std::string(51, 'u') +
+                  "&part=&uid=uid&pwd=p w&admin=1%41&hwinfo=hwinfo"
+                  "&sitekey=12345678901&freesite=freesite&deviceid=deviceid");
     EXPECT_TRUE(LoginLogTexts().empty());  // an empty part is never logged
 }
 

@@ -74,8 +74,8 @@ TEST(Routes, MessagesCommandsAndNotificationsReachTypedHandlers) {
     EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 9, reinterpret_cast<LPARAM>(&click)), 55);
     EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 10, reinterpret_cast<LPARAM>(&otherId)), 0);
 
-    EXPECT_EQ(r.log, (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101",
-                                               "click 9"}));
+    EXPECT_EQ(r.log,
+              (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101", "click 9"}));
     DestroyWindow(hwnd);
     EXPECT_EQ(r.GetSafeHwnd(), nullptr);  // unbound at WM_NCDESTROY
 }

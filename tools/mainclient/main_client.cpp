@@ -76,7 +76,7 @@ std::string ExeDirectory() {
 class MainClient {
 public:
     explicit MainClient(const Options& options) : options(options) {
-        login = {{"uno", "1001"},  {"part", "7"},    {"uid", "demo"},      {"pwd", "secret"},
+        login = {{"uno", "1001"},   {"part", "7"},      {"uid", "demo"},   {"pwd", "secret"},
                  {"hwinfo", "HW1"}, {"sitekey", "SK1"}, {"freesite", "0"}, {"deviceid", "DEV1"}};
     }
     ~MainClient() {
@@ -119,8 +119,8 @@ bool MainClient::CreateMainWindow() {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = kClassName;
     RegisterClassA(&wc);
-    window = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300,
-                             200, nullptr, nullptr, wc.hInstance, this);
+    window = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
+                             nullptr, nullptr, wc.hInstance, this);
     return window != nullptr;
 }
 
@@ -384,8 +384,9 @@ int main(int argc, char** argv) {
     using namespace mainclient;
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        Print("usage: mainclient [--browser EXE] [--workdir DIR] [--scenario FILE] [--address URL] "
-              "[--timer MS] [--pace MS] [--seconds N] [--exit-when-done]");
+        Print(
+            "usage: mainclient [--browser EXE] [--workdir DIR] [--scenario FILE] [--address URL] "
+            "[--timer MS] [--pace MS] [--seconds N] [--exit-when-done]");
         return 2;
     }
     std::string text = DemoScenario();

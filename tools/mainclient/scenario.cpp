@@ -146,8 +146,8 @@ ParseResult ParseScenario(const std::string& text) {
 
 const std::vector<std::pair<std::string, std::string>>& LoginFieldNames() {
     static const std::vector<std::pair<std::string, std::string>> names = {
-        {"uno", "URL_UNO"},         {"part", "URL_PART"},       {"uid", "URL_UID"},
-        {"pwd", "URL_PWD"},         {"hwinfo", "URL_HWINFO"},   {"sitekey", "URL_SITEKEY"},
+        {"uno", "URL_UNO"},           {"part", "URL_PART"},        {"uid", "URL_UID"},
+        {"pwd", "URL_PWD"},           {"hwinfo", "URL_HWINFO"},    {"sitekey", "URL_SITEKEY"},
         {"freesite", "URL_FREESITE"}, {"deviceid", "URL_DEVICEID"}};
     return names;
 }
@@ -200,10 +200,14 @@ std::string FormatCommand(unsigned id, intptr_t lParam,
         line += " " + name + "=\"";
         for (char c : value) {
             // One line per command, whatever the text holds.
-            if (c == '\r') line += "\\r";
-            else if (c == '\n') line += "\\n";
-            else if (c == '"' || c == '\\') line += std::string("\\") + c;
-            else line += c;
+            if (c == '\r')
+                line += "\\r";
+            else if (c == '\n')
+                line += "\\n";
+            else if (c == '"' || c == '\\')
+                line += std::string("\\") + c;
+            else
+                line += c;
         }
         line += "\"";
     }
