@@ -67,14 +67,14 @@ bool HasGlyphsFor(HDC dc, const std::string& text) {
 }
 
 void DrawLine(HDC dc, const std::string& text, int height, int weight, COLORREF colour, RECT rect) {
-    GdiObject<HFONT> font(MakeArial(height, weight, kKoreanCharset));
+    win::GdiObject<HFONT> font(MakeArial(height, weight, kKoreanCharset));
     // Where the font chosen for that character set lacks the text's glyphs (Wine picks a
     // Hangul-only face when no Korean font has Latin letters), plain Arial draws it.
     {
-        ScopedSelect probe(dc, font.Get());
+        win::SelectScope probe(dc, font.Get());
         if (!HasGlyphsFor(dc, text)) font.Reset(MakeArial(height, weight, DEFAULT_CHARSET));
     }
-    ScopedSelect select(dc, font.Get());
+    win::SelectScope select(dc, font.Get());
     SetTextColor(dc, colour);
     DrawTextA(dc, text.c_str(), -1, &rect, DT_WORDBREAK);
 }
@@ -203,13 +203,13 @@ void UninstallWindow::OnPaint() {
 
 void UninstallWindow::Paint(HDC dc) {
     {
-        MemoryDC band(dc);
-        GdiObject<HBITMAP> image(CreateCompatibleBitmap(dc, kWidth, kBannerHeight));
-        ScopedSelect selectImage(band.Get(), image.Get());
+        win::MemoryDC band(dc);
+        win::GdiObject<HBITMAP> image(CreateCompatibleBitmap(dc, kWidth, kBannerHeight));
+        win::SelectScope selectImage(band.Get(), image.Get());
         PatBlt(band.Get(), 0, 0, kWidth, kBannerHeight, BLACKNESS);
         if (banner) {
-            MemoryDC source(dc);
-            ScopedSelect selectBanner(source.Get(), banner.Get());
+            win::MemoryDC source(dc);
+            win::SelectScope selectBanner(source.Get(), banner.Get());
             BitBlt(band.Get(), 0, 0, kWidth, kBannerHeight, source.Get(), 0, 0, SRCCOPY);
         }
         BitBlt(dc, 0, 0, kWidth, kBannerHeight, band.Get(), 0, 0, SRCCOPY);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "uninstaller/gdi_scope.h"
+#include "win/gdi.h"
 #include "uninstaller/plan_logic.h"
 #include "uninstaller/settings.h"
 
@@ -47,10 +47,10 @@ private:
     UninstallSettings settings;
     KeepList keep;
     bool keepListComplete = true;
-    std::string textColour;        // "r,g,b", 40 bytes in the Part
-    std::string backgroundColour;  // "r,g,b"
-    GdiObject<HBITMAP> banner;     // only with a skin module
-    GdiObject<HBRUSH> background;
+    std::string textColour;          // "r,g,b", 40 bytes in the Part
+    std::string backgroundColour;    // "r,g,b"
+    win::GdiObject<HBITMAP> banner;  // only with a skin module
+    win::GdiObject<HBRUSH> background;
 };
 
 }  // namespace uninst

@@ -5,36 +5,19 @@
 
 #include <string>
 
+#include "win/unique_handle.h"
+
 namespace win {
 
 // Owns a handle from CreateFile; closes it when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle(handle) {}
-    FileHandle(FileHandle&& other) noexcept : handle(other.Release()) {}
-    FileHandle& operator=(FileHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { Reset(); }
-
-    bool IsValid() const { return handle != INVALID_HANDLE_VALUE && handle != nullptr; }
-    HANDLE Get() const { return handle; }
-    HANDLE Release() {
-        HANDLE old = handle;
-        handle = INVALID_HANDLE_VALUE;
-        return old;
-    }
-    void Reset(HANDLE other = INVALID_HANDLE_VALUE) {
-        if (IsValid()) CloseHandle(handle);
-        handle = other;
-    }
-
-private:
-    HANDLE handle;
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+    static void Close(Handle h) { CloseHandle(h); }
 };
+
+using FileHandle = UniqueHandle<FileTraits>;
 
 // Writes `bytes` to a temporary file beside `path`, then puts it in the place
 // of `path` in one step. On any failure `path` keeps its old content and the

@@ -4,34 +4,20 @@
 #include <windows.h>
 #include <utility>
 
+#include "win/unique_handle.h"
+
 namespace win {
 
-template <class Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle h) : handle(h) {}
-    GdiObject(GdiObject&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.handle, nullptr));
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { Reset(); }
-
-    void Reset(Handle h = nullptr) {
-        if (handle) DeleteObject(handle);
-        handle = h;
-    }
-    Handle Release() { return std::exchange(handle, nullptr); }
-    Handle Get() const { return handle; }
-    operator Handle() const { return handle; }
-    explicit operator bool() const { return handle != nullptr; }
-
-private:
-    Handle handle = nullptr;
+template <class H>
+struct GdiTraits {
+    using Handle = H;
+    static Handle None() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
 };
+
+template <class Handle>
+using GdiObject = UniqueHandle<GdiTraits<Handle>>;
 
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
@@ -108,6 +94,7 @@ public:
         if (dc) DeleteDC(dc);
     }
     operator HDC() const { return dc; }
+    HDC Get() const { return dc; }
 
 private:
     HDC dc;

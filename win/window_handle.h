@@ -3,32 +3,18 @@
 #pragma once
 #include <windows.h>
 
-#include <utility>
+#include "win/unique_handle.h"
 
 namespace win {
 
-class WindowHandle {
-public:
-    WindowHandle() = default;
-    explicit WindowHandle(HWND h) : hwnd(h) {}
-    WindowHandle(WindowHandle&& other) noexcept : hwnd(std::exchange(other.hwnd, nullptr)) {}
-    WindowHandle& operator=(WindowHandle&& other) noexcept {
-        if (this != &other) Reset(std::exchange(other.hwnd, nullptr));
-        return *this;
-    }
-    WindowHandle(const WindowHandle&) = delete;
-    WindowHandle& operator=(const WindowHandle&) = delete;
-    ~WindowHandle() { Reset(); }
-
-    void Reset(HWND h = nullptr) {
-        if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-        hwnd = h;
-    }
-    HWND Get() const { return hwnd; }
-    operator HWND() const { return hwnd; }
-
-private:
-    HWND hwnd = nullptr;
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle None() { return nullptr; }
+    // The system may have destroyed it with its owner already.
+    static bool IsValid(Handle h) { return h != nullptr && IsWindow(h); }
+    static void Close(Handle h) { DestroyWindow(h); }
 };
+
+using WindowHandle = UniqueHandle<WindowTraits>;
 
 }  // namespace win

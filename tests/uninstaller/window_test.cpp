@@ -1,41 +1,15 @@
-// The window in-process: the GDI scopes put back what they replaced, and the window's
-// painting (through WM_PRINTCLIENT, which shares the paint function) into a memory DC.
+// The window in-process: its painting (through WM_PRINTCLIENT, which shares the
+// paint function) into a memory DC.
 #include <gtest/gtest.h>
 
 #include "tests/uninstaller/win_helpers.h"
-#include "uninstaller/gdi_scope.h"
+#include "win/gdi.h"
 #include "uninstaller/settings.h"
 #include "uninstaller/uninstall_window.h"
 
 #include <commctrl.h>
 
 using namespace uninst;
-
-TEST(GdiScope, SelectionsAreRestoredAndObjectsDeletedOnce) {
-    HDC screen = GetDC(nullptr);
-    MemoryDC dc(screen);
-    ReleaseDC(nullptr, screen);
-    const UINT kinds[] = {OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP};
-    HGDIOBJ before[4];
-    for (int i = 0; i < 4; ++i) before[i] = GetCurrentObject(dc.Get(), kinds[i]);
-    HGDIOBJ made[4];
-    {
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
-        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(4, 5, 6)));
-        GdiObject<HFONT> font(CreateFontA(12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
-        GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc.Get(), 4, 4));
-        GdiObject<HBITMAP> moved(std::move(bitmap));
-        EXPECT_FALSE(bitmap);
-        made[0] = pen.Get(), made[1] = brush.Get(), made[2] = font.Get(), made[3] = moved.Get();
-        ScopedSelect a(dc.Get(), pen.Get()), b(dc.Get(), brush.Get()), c(dc.Get(), font.Get()),
-            d(dc.Get(), moved.Get());
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(GetCurrentObject(dc.Get(), kinds[i]), made[i]);
-    }
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(GetCurrentObject(dc.Get(), kinds[i]), before[i]) << i;
-        EXPECT_EQ(GetObjectType(made[i]), 0u) << i;  // deleted
-    }
-}
 
 namespace {
 
@@ -56,7 +30,7 @@ struct Canvas {
         bitmap = CreateCompatibleBitmap(screen, 600, 300);
         ReleaseDC(nullptr, screen);
         old = SelectObject(memory, bitmap);
-        GdiObject<HBRUSH> fill(CreateSolidBrush(kFill));
+        win::GdiObject<HBRUSH> fill(CreateSolidBrush(kFill));
         RECT all = {0, 0, 600, 300};
         FillRect(memory, &all, fill.Get());
     }
