@@ -90,6 +90,19 @@ TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
     EXPECT_TRUE(Alive());
 }
 
+TEST_F(Dispatcher, MailboxAddressOfUpTo259CharactersIsOpened) {
+    // An address that is opened empties "URL"; one too long reads as empty and stays.
+    const std::string fits = "http://127.0.0.1:9/" + std::string(259 - 19, 'a');
+    const std::string tooLong = fits + "b";
+    ASSERT_TRUE(reg::WriteMailbox("URL", tooLong));
+    EXPECT_EQ(SendMessageA(window, 8830, 0, 0), 0);
+    EXPECT_EQ(reg::ReadMailbox("URL"), tooLong);
+
+    ASSERT_TRUE(reg::WriteMailbox("URL", fits));
+    EXPECT_EQ(SendMessageA(window, 8830, 0, 0), 0);
+    EXPECT_EQ(reg::ReadMailbox("URL"), std::optional<std::string>(""));
+}
+
 TEST_F(Dispatcher, OpenAddressFromAnotherProcessIsIgnored) {
     // The pointer would be one of ours in the browser: it must not be read.
     for (LPARAM bad : {LPARAM(0x10), LPARAM(0x7FFF0000), LPARAM(-1)}) {
