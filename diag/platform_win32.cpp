@@ -3,26 +3,9 @@
 #include <sys/timeb.h>
 #include <time.h>
 
+#include "win/file.h"
+
 namespace diag {
-
-namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle(handle) {}
-    ~FileHandle() {
-        if (IsValid()) CloseHandle(handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle; }
-
-private:
-    HANDLE handle;
-};
-
-}  // namespace
 
 void InitializeLock(CriticalSection* lock) { InitializeCriticalSection(lock); }
 void DeleteLock(CriticalSection* lock) { DeleteCriticalSection(lock); }
@@ -47,8 +30,8 @@ void SetLastErrorCode(unsigned long code) { SetLastError(code); }
 void DebuggerOutput(const char* text) { OutputDebugStringA(text); }
 
 bool AppendToFile(const char* fileName, const char* data, std::size_t size) {
-    FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win::FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
     SetFilePointer(file.Get(), 0, nullptr, FILE_END);
     DWORD written = 0;
