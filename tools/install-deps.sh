@@ -4,7 +4,7 @@
 set -eu
 packages=(cmake make g++ googletest libbenchmark-dev file python3
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
-          wine wine32:i386 wine64 xvfb xauth imagemagick)
+          wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth imagemagick)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
@@ -17,7 +17,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 elif [ -n "${need_update:-}" ]; then
   apt-get update -qq
 fi
