@@ -149,6 +149,16 @@ protected:
         std::smatch fields;
         return std::regex_match(line, fields, pattern) ? fields[1].str() : "<malformed> " + line;
     }
+
+    // Exactly one fault line for `node`, then exactly one error line `error`.
+    static void ExpectOneFault(const void* node, const std::string& error) {
+        const auto faults = ReadLines("SDListDbg_Exception.log");
+        ASSERT_EQ(faults.size(), 1u);
+        EXPECT_EQ(Body(faults[0]), Eip(node));
+        const auto errors = ReadLines("SDListErr.log");
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(Body(errors[0]), error);
+    }
 };
 
 TEST_F(SDListFaultTest, ForeignPositionLeavesTheListAsItWas) {
@@ -163,13 +173,8 @@ TEST_F(SDListFaultTest, ForeignPositionLeavesTheListAsItWas) {
     EXPECT_EQ(Walk(list), Tags({1, 2, 3}));
     EXPECT_EQ(Walk(other), Tags({7}));
 
-    const auto faults = ReadLines("SDListDbg_Exception.log");
-    ASSERT_EQ(faults.size(), 1u);
-    EXPECT_EQ(Body(faults[0]), Eip(foreign));
-    const auto errors = ReadLines("SDListErr.log");
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(Body(errors[0]), "Insert head=" + Hex(list.GetHead()) + " tail=" + Hex(list.GetTail()) +
-                                   " list=" + Hex(foreign) + " Data=" + Hex(data) + " bHead=0");
+    ExpectOneFault(foreign, "Insert head=" + Hex(list.GetHead()) + " tail=" + Hex(list.GetTail()) +
+                                " list=" + Hex(foreign) + " Data=" + Hex(data) + " bHead=0");
     ::operator delete(data);
 }
 
@@ -208,12 +213,7 @@ TEST_F(SDListFaultTest, ForeignDeleteLogsAndStillSucceeds) {
     EXPECT_EQ(Walk(list), Tags({1, 2}));
     EXPECT_EQ(Walk(other), Tags({7}));
 
-    const auto faults = ReadLines("SDListDbg_Exception.log");
-    ASSERT_EQ(faults.size(), 1u);
-    EXPECT_EQ(Body(faults[0]), Eip(foreign));
-    const auto errors = ReadLines("SDListErr.log");
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(Body(errors[0]), "Delete Data=" + Hex(foreign));
+    ExpectOneFault(foreign, "Delete Data=" + Hex(foreign));
 }
 
 }  // namespace
