@@ -109,10 +109,7 @@ protected:
     bool FileExists() const { return GetFileAttributesA(FilePath().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
     // Every message the browser was busy with has been handled.
-    void Sync() {
-        DWORD_PTR result;
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-    }
+    void Sync() { ASSERT_TRUE(Settle(window)); }
 
     std::vector<std::string> Rows() {
         const size_t room = 64;

@@ -84,6 +84,17 @@ void PumpFor(int ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+bool Settle(HWND window, int timeoutMs) {
+    for (int round = 0; round < 100; round++) {
+        DWORD_PTR result;
+        if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result)) return false;
+        if (!HIWORD(GetQueueStatus(QS_SENDMESSAGE))) return true;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves the sends
+    }
+    return false;
+}
+
 Process::Process(Process&& other) noexcept : info(other.info) { other.info = {}; }
 
 Process& Process::operator=(Process&& other) noexcept {

@@ -30,6 +30,12 @@ void RemoveTree(const std::string& path);  // only ever called on scratch folder
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = kDefaultTimeoutMs);
 void PumpFor(int ms);
 
+// Returns once the thread of `window` (another process's) has handled what it
+// was busy with, serving what it sends to us meanwhile: a window busy in a
+// handler answers our probe from inside its own send to us, before we have
+// served that send, so probing once is not enough.
+bool Settle(HWND window, int timeoutMs = kDefaultTimeoutMs);
+
 // A program under test; it is terminated (by its id) when the object goes.
 class Process {
 public:
