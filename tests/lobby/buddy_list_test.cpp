@@ -81,8 +81,7 @@ protected:
         reg::CleanSystemKeys();
         dir = ScratchDir("buddylist");
         WriteFile(dir + "\\main.ini", "[main]\r\nname=Buddy\r\n");
-        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), "", dir));
-        window = WaitForWindow("#32770", kTitle, browser.Id());
+        window = StartBrowser(browser, dir, kTitle);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(mainClient.WaitForCommand(9031));
         mainClient.Clear();

@@ -19,8 +19,7 @@ protected:
         reg::CleanSystemKeys();
         std::string dir = ScratchDir("dispatcher");
         WriteFile(dir + "\\main.ini", "[main]\r\nname=Dispatch\r\n");
-        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), "", dir));
-        window = WaitForWindow("#32770", kTitle, browser.Id());
+        window = StartBrowser(browser, dir, kTitle);
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
@@ -29,10 +28,7 @@ protected:
         reg::CleanSystemKeys();
     }
 
-    bool Alive() {
-        DWORD_PTR result;
-        return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    }
+    bool Alive() { return Answers(browser, window); }
     bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
 
     // Sends a message whose handling shows a box with `text`; presses OK.

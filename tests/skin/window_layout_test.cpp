@@ -134,8 +134,7 @@ protected:
         reg::CleanSystemKeys();
         std::string dir = ScratchDir("window_layout");
         WriteFile(dir + "\\main.ini", "[main]\r\nname=Skin\r\n");
-        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), "", dir));
-        window = WaitForWindow("#32770", kTitle, browser.Id());
+        window = StartBrowser(browser, dir, kTitle);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(mainClient.WaitForCommand(9031));
     }
@@ -145,10 +144,7 @@ protected:
         reg::CleanSystemKeys();
     }
 
-    bool Alive() {
-        DWORD_PTR result;
-        return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    }
+    bool Alive() { return Answers(browser, window); }
     void Command(UINT id) { ASSERT_EQ(SendMessageA(window, WM_COMMAND, id, 0), 0); }
     void ExpectWebMode() {
         EXPECT_EQ(ChildBox(window, kWebView), (Box{6, 25, 676, 501}));

@@ -181,6 +181,16 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
     return query.found;
 }
 
+HWND StartBrowser(Process& browser, const std::string& dir, const char* title, const std::string& arguments) {
+    if (!browser.Start(ProgramPath("app", "browser.exe"), arguments, dir)) return nullptr;
+    return WaitForWindow("#32770", title, browser.Id());
+}
+
+bool Answers(const Process& browser, HWND window) {
+    DWORD_PTR result;
+    return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
 HWND WaitForWindow(const char* className, const char* title, DWORD processId, int timeoutMs) {
     HWND result = nullptr;
     PumpUntil(

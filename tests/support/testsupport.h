@@ -64,6 +64,12 @@ private:
 HWND WaitForWindow(const char* className, const char* title, DWORD processId = 0, int timeoutMs = kDefaultTimeoutMs);
 std::vector<HWND> TopLevelWindows(DWORD processId, const char* className = nullptr);
 
+// The build's browser.exe started in `dir`: its dialog, titled `title` (from
+// the dir's main.ini), once shown; nullptr if it did not start or show.
+HWND StartBrowser(Process& browser, const std::string& dir, const char* title, const std::string& arguments = "");
+// The browser runs and its window still answers.
+bool Answers(const Process& browser, HWND window);
+
 // Message boxes: a "#32770" window of the process holding a static with `text`.
 HWND WaitForMessageBox(DWORD processId, const std::string& text, int timeoutMs = kDefaultTimeoutMs);
 std::string MessageBoxText(HWND box);

@@ -43,8 +43,7 @@ protected:
     }
 
     void Open(const std::string& arguments = "") {
-        ASSERT_TRUE(browser.Start(ProgramPath("app", "browser.exe"), arguments, dir));
-        window = WaitForWindow("#32770", kTitle, browser.Id());
+        window = StartBrowser(browser, dir, kTitle, arguments);
         ASSERT_NE(window, nullptr);
     }
     // Open, and let the start-up page arrive before anything else is asked.
@@ -77,10 +76,7 @@ protected:
         for (const HttpRequest& request : recorder.Requests()) count += request.method == "POST";
         return count;
     }
-    bool Alive() {
-        DWORD_PTR result;
-        return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    }
+    bool Alive() { return Answers(browser, window); }
 
     // The login log's message texts, each line checked against the log format.
     std::vector<std::string> LoginLogTexts() {
