@@ -15,6 +15,9 @@ using namespace protocol;
 namespace {
 constexpr size_t kTextBufferLength = 99;      // 100-byte chat text and nickname buffers
 constexpr size_t kWorkingBufferLength = 339;  // 340-byte line and address buffer
+// The lobby list's notifications, as the report control writes them.
+constexpr int kReportClick = -2049;
+constexpr int kReportStateChanged = -2052;
 
 std::string Cut(std::string text, size_t length) {
     if (text.size() > length) text.resize(length);
@@ -36,8 +39,8 @@ win::RouteTable CBrowserDlg::Routes() const {
         OnMessage<WM_CTLCOLORSTATIC, &D::OnCtlColorStatic>(),
         OnMessage<WM_PAINT, &D::OnPaint>(),
         OnCommandCode<IDC_CHAT_INPUT, EN_CHANGE, &D::OnChatInputChange>(),
-        OnNotify<0xF7FF, IDC_LOBBY_LIST, &D::OnLobbyClick>(),
-        OnNotify<0xF7FC, IDC_LOBBY_LIST, &D::OnLobbyStateChanged>(),
+        OnNotify<kReportClick, IDC_LOBBY_LIST, &D::OnLobbyClick>(),
+        OnNotify<kReportStateChanged, IDC_LOBBY_LIST, &D::OnLobbyStateChanged>(),
         OnNotify<NM_CLICK, IDC_BUDDY_LIST, &D::OnBuddyClick>(),
         OnCommandRange<ID_WEB_BACK, ID_WEB_HOME, &D::OnWebCommand>(),
         OnCommandRange<ID_PAGE_OPERATOR, ID_PAGE_HELP, &D::OnSitePageCommand>(),

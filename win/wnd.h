@@ -221,9 +221,13 @@ constexpr Route OnCommandRange() {
 }
 
 // LRESULT OnNotify(NMHDR* header): notification `Code` from control `Id`.
-template <UINT Code, UINT Id, auto Fn>
+// Codes are negative numbers held in the 32-bit code field: write them signed
+// (-2049) or as the platform defines them (NM_CLICK), never cut to 16 bits.
+template <auto Code, UINT Id, auto Fn>
 constexpr Route OnNotify() {
-    return {Route::Kind::Notify, WM_NOTIFY, Id, Code, [](CWnd& w, WPARAM, LPARAM lp) -> LRESULT {
+    constexpr UINT code = static_cast<UINT>(Code);
+    static_assert(code < 0x8000 || code > 0xFFFF, "a notification code cut to 16 bits never matches");
+    return {Route::Kind::Notify, WM_NOTIFY, Id, code, [](CWnd& w, WPARAM, LPARAM lp) -> LRESULT {
                 return (static_cast<detail::ClassOf<Fn>&>(w).*Fn)(reinterpret_cast<NMHDR*>(lp));
             }};
 }

@@ -28,6 +28,10 @@ public:
         log.push_back("click " + std::to_string(header->idFrom));
         return 55;
     }
+    LRESULT OnReportClick(NMHDR* header) {
+        log.push_back("report click " + std::to_string(header->idFrom));
+        return 0;
+    }
     LRESULT OnGetText(WPARAM, LPARAM) {
         log.push_back("gettext");
         return Default();
@@ -44,6 +48,7 @@ protected:
             OnCommandCode<8, EN_CHANGE, &Recorder::OnEditChange>(),
             OnCommandRange<100, 102, &Recorder::OnRange>(),
             OnNotify<NM_CLICK, 9, &Recorder::OnClick>(),
+            OnNotify<-2049, 1018, &Recorder::OnReportClick>(),
         };
         return MakeRouteTable(routes);
     }
@@ -73,9 +78,14 @@ TEST(Routes, MessagesCommandsAndNotificationsReachTypedHandlers) {
     NMHDR otherId{nullptr, 10, static_cast<UINT>(NM_CLICK)};
     EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 9, reinterpret_cast<LPARAM>(&click)), 55);
     EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 10, reinterpret_cast<LPARAM>(&otherId)), 0);
+    // A control's own negative code fills the whole 32-bit field; its 16-bit form is another code.
+    NMHDR reportClick{nullptr, 1018, static_cast<UINT>(-2049)};
+    NMHDR cutCode{nullptr, 1018, 0xF7FF};
+    SendMessageA(hwnd, WM_NOTIFY, 1018, reinterpret_cast<LPARAM>(&reportClick));
+    SendMessageA(hwnd, WM_NOTIFY, 1018, reinterpret_cast<LPARAM>(&cutCode));
 
-    EXPECT_EQ(r.log,
-              (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101", "click 9"}));
+    EXPECT_EQ(r.log, (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101",
+                                               "click 9", "report click 1018"}));
     DestroyWindow(hwnd);
     EXPECT_EQ(r.GetSafeHwnd(), nullptr);  // unbound at WM_NCDESTROY
 }
