@@ -52,6 +52,9 @@ BOOL CBrowserApp::OpenCommandLineAddress(HWND dialog) {
     commandLineAddress = startup::FirstCommandLineToken(commandLine);
     if (commandLineAddress.empty()) return 0;
     SetForegroundWindow(dialog);
+    auto* browser = dynamic_cast<CBrowserDlg*>(win::CWnd::FromHandle(dialog));
+    if (browser) browser->ExpectOwnAddress(commandLineAddress.c_str());
     SendMessageA(dialog, protocol::BRM_OPEN_ADDRESS, 0, reinterpret_cast<LPARAM>(commandLineAddress.c_str()));
+    if (browser) browser->ExpectOwnAddress(nullptr);
     return 1;
 }

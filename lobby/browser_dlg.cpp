@@ -75,18 +75,23 @@ const std::array<CBrowserDlg::ControlHandler, 212> CBrowserDlg::kControlHandlers
 
 LRESULT CBrowserDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (IsControlMessage(msg)) {
-        // 8829 carries a pointer into our own memory: only our own thread may send it.
-        bool foreign = msg == BRM_OPEN_ADDRESS && InSendMessageEx(nullptr) != ISMEX_NOSEND;
         ControlHandler handler = kControlHandlers[msg - kFirstControlMessage];
-        if (handler && !foreign) (this->*handler)(wp, lp);
+        if (handler && (msg != BRM_OPEN_ADDRESS || TakeOwnAddress(lp))) (this->*handler)(wp, lp);
     }
     // The handlers never decide the result.
     return CDialog::WindowProc(msg, wp, lp);
 }
 
+// 8829 carries a pointer into our own memory. Any process can send or post that
+// number, and any message loop (a message box's, the window drag's) can dispatch
+// it, so only the one pointer we are sending ourselves is ever read.
+bool CBrowserDlg::TakeOwnAddress(LPARAM lp) {
+    if (lp == 0 || lp != reinterpret_cast<LPARAM>(ownAddress)) return false;
+    ownAddress = nullptr;
+    return true;
+}
+
 bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
-    // A queued 8829 was posted, by whoever: its pointer cannot be trusted.
-    if (msg.hwnd == hwnd && msg.message == BRM_OPEN_ADDRESS) return true;
     if (msg.message == WM_MOUSEMOVE) RelayToolTip(msg);
     return CDialog::PreTranslateMessage(msg);
 }

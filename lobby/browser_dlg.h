@@ -34,6 +34,10 @@ public:
     int32_t targetIsBuddy = 0;
     std::string selectionLabel;
 
+    // The address of the 8829 that the browser is about to send itself; the
+    // dialog acts on that one message only (nullptr: on none).
+    void ExpectOwnAddress(const char* address) { ownAddress = address; }
+
     bool SetBrowserMode(bool webMode);
     static std::string ReadMainIniValue(const char* section, const char* key);
 
@@ -58,6 +62,8 @@ private:
     void OnShowLobby(WPARAM, LPARAM);
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
+    bool TakeOwnAddress(LPARAM lp);
+    const char* ownAddress = nullptr;
 
     // Window construction, modes and drawing (window_layout.cpp).
     void OnLButtonDown(UINT flags, POINT pt);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -234,6 +235,54 @@ TEST_F(WebPages, OpenAddressFromAnotherProcessPostsNothing) {
     PumpFor(kQuietMs);
     EXPECT_EQ(CountPostsAnywhere(), 0u);
     EXPECT_EQ(reg::ReadMailbox("URL_PWD"), std::optional<std::string>("fpwd"));
+}
+
+// A posted 8829 is dispatched by whatever loop runs: a message box's, the
+// input dialog's. Neither a wild pointer nor a readable address of the
+// browser's own memory may be acted on there.
+TEST_F(WebPages, PostedOpenAddressIsIgnoredInEveryMessageLoop) {
+    ASSERT_NO_FATAL_FAILURE(OpenAtHome());
+    std::string address = recorder.Url("/posted");
+    void* remote = VirtualAllocEx(browser.Handle(), nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(remote, nullptr);
+    ASSERT_TRUE(WriteProcessMemory(browser.Handle(), remote, address.c_str(), address.size() + 1, nullptr));
+    const int kAddBuddy = 1024;
+    struct Loop {
+        const char* what;
+        std::function<HWND()> open;
+        int closeButton;
+    };
+    const Loop loops[] = {
+        {"message box",
+         [&] {
+             PostMessageA(window, 9033, 0, 0);
+             return WaitForMessageBox(browser.Id(), "Internet Connection Required.");
+         },
+         IDOK},
+        {"input dialog",
+         [&] {
+             PostMessageA(window, WM_COMMAND, MAKEWPARAM(kAddBuddy, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(window, kAddBuddy)));
+             return WaitForWindow("#32770", "Input", browser.Id());
+         },
+         IDCANCEL},
+    };
+    for (const Loop& loop : loops) {
+        HWND modal = loop.open();
+        ASSERT_NE(modal, nullptr) << loop.what;
+        PostMessageA(window, 8829, 0, 0x10);
+        PostMessageA(window, 8829, 0, reinterpret_cast<LPARAM>(remote));
+        // Queued after them, so once its page is asked for, both were dispatched.
+        std::string marker = std::string("/marker-") + (loop.what[0] == 'm' ? "box" : "input");
+        reg::WriteMailbox("URL", recorder.Url(marker));
+        PostMessageA(window, 8830, 0, 0);
+        EXPECT_TRUE(recorder.WaitFor("", marker)) << loop.what;
+        EXPECT_TRUE(Alive()) << loop.what;
+        EXPECT_TRUE(DismissMessageBox(modal, loop.closeButton)) << loop.what;
+    }
+    PumpFor(kQuietMs);
+    EXPECT_TRUE(Alive());
+    EXPECT_TRUE(recorder.RequestsTo("", "/posted").empty());
 }
 
 TEST_F(WebPages, BackAndForwardFollowTheControl) {
