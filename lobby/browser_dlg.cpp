@@ -93,6 +93,8 @@ bool CBrowserDlg::TakeOwnAddress(LPARAM lp) {
 
 bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_MOUSEMOVE) RelayToolTip(msg);
+    // Tab, Enter, arrows and shortcuts inside the page belong to the page.
+    if (webBrowser.TranslateAccelerator(msg)) return true;
     return CDialog::PreTranslateMessage(msg);
 }
 

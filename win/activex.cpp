@@ -95,7 +95,12 @@ public:
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    // The control's keys go through this object while it is active.
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+        if (object) object->AddRef();
+        active.Reset(object);
+        return S_OK;
+    }
 
     // IOleInPlaceFrame
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return S_OK; }
@@ -105,10 +110,15 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
+    IOleInPlaceActiveObject* ActiveObject() const { return active.Get(); }
+    // The active object holds us as its site: dropped before the control goes.
+    void ForgetActiveObject() { active.Reset(); }
+
 private:
     ~Site() = default;
     LONG refs = 1;
     HWND window;
+    ComPtr<IOleInPlaceActiveObject> active;
 };
 
 // Receives the control's events through its outgoing dispatch interface.
@@ -232,6 +242,18 @@ bool CAxHost::Advise(const IID& events, EventHandler handler) {
 
 IDispatch* CAxHost::EventSink() const { return sink; }
 
+bool CAxHost::TranslateAccelerator(MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !hwnd || !site) return false;
+    if (msg.hwnd != hwnd && !IsChild(hwnd, msg.hwnd)) return false;
+    // Held for the call: the key may close the control and with it the site.
+    ComPtr<IOleInPlaceActiveObject> active;
+    if (IOleInPlaceActiveObject* current = site->ActiveObject()) {
+        current->AddRef();
+        active.Reset(current);
+    }
+    return active && active->TranslateAccelerator(&msg) == S_OK;
+}
+
 void CAxHost::DestroyControl() {
     // Events stop first, so that none reaches an owner being torn down. The
     // control leaves in-place activity while our window, its parent, still
@@ -247,6 +269,7 @@ void CAxHost::DestroyControl() {
     if (object) {
         ComPtr<IOleInPlaceObject> inPlace;
         if (SUCCEEDED(object.As(inPlace, IID_IOleInPlaceObject))) inPlace->InPlaceDeactivate();
+        if (site) site->ForgetActiveObject();
         object->SetClientSite(nullptr);
         object->Close(OLECLOSE_NOSAVE);
         object.Reset();

@@ -93,6 +93,10 @@ public:
     HRESULT InvokeMethod(DISPID id, std::initializer_list<VARIANTARG> args);
     // The object the control calls with its events (null before Advise).
     IDispatch* EventSink() const;
+    // Offers a key message aimed at our window or one of its children to the
+    // control's active object, as a container must before the dialog manager
+    // sees it; true when the control took the key.
+    bool TranslateAccelerator(MSG& msg);
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
