@@ -193,6 +193,15 @@ constexpr Route OnMessage() {
             }};
 }
 
+// LRESULT OnRaw(WPARAM, LPARAM): message `Msg` with its raw parameters, for
+// the uses its cracker does not cover (WM_PAINT with a DC in wParam).
+template <UINT Msg, auto Fn>
+constexpr Route OnRawMessage() {
+    return {Route::Kind::Message, Msg, 0, 0, [](CWnd& w, WPARAM wp, LPARAM lp) -> LRESULT {
+                return (static_cast<detail::ClassOf<Fn>&>(w).*Fn)(wp, lp);
+            }};
+}
+
 // void OnCommand(): command `Id` with any notification code.
 template <UINT Id, auto Fn>
 constexpr Route OnCommand() {

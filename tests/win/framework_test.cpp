@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "win/cursor_clip.h"
+#include "win/draw.h"
 #include "win/gdi.h"
+#include "win/offscreen_dc.h"
 #include "win/wnd.h"
 
 namespace {
@@ -32,6 +35,7 @@ public:
         log.push_back("report click " + std::to_string(header->idFrom));
         return 0;
     }
+    LRESULT OnRaw(WPARAM wp, LPARAM lp) { return static_cast<LRESULT>(wp) * 10 + lp; }
     LRESULT OnGetText(WPARAM, LPARAM) {
         log.push_back("gettext");
         return Default();
@@ -44,6 +48,7 @@ protected:
             OnMessage<WM_TIMER, &Recorder::OnTimer>(),
             OnMessage<WM_LBUTTONDOWN, &Recorder::OnLButtonDown>(),
             OnMessage<WM_GETTEXT, &Recorder::OnGetText>(),
+            OnRawMessage<WM_PAINT, &Recorder::OnRaw>(),  // raw even where a cracker exists
             OnCommand<7, &Recorder::OnSeven>(),
             OnCommandCode<8, EN_CHANGE, &Recorder::OnEditChange>(),
             OnCommandRange<100, 102, &Recorder::OnRange>(),
@@ -83,6 +88,7 @@ TEST(Routes, MessagesCommandsAndNotificationsReachTypedHandlers) {
     NMHDR cutCode{nullptr, 1018, 0xF7FF};
     SendMessageA(hwnd, WM_NOTIFY, 1018, reinterpret_cast<LPARAM>(&reportClick));
     SendMessageA(hwnd, WM_NOTIFY, 1018, reinterpret_cast<LPARAM>(&cutCode));
+    EXPECT_EQ(SendMessageA(hwnd, WM_PAINT, 4, 2), 42);
 
     EXPECT_EQ(r.log, (std::vector<std::string>{"timer 3", "down 1 -2,40", "command 7", "change 8", "range 101",
                                                "click 9", "report click 1018"}));
@@ -153,6 +159,123 @@ TEST(Gdi, OwnersMoveAndDeleteExactlyOnce) {
         EXPECT_EQ(GetObjectType(raw), static_cast<DWORD>(OBJ_BRUSH));
     }
     EXPECT_EQ(GetObjectType(raw), 0u);  // deleted by the last owner
+}
+
+// A 32-bit top-down DIB selected into a memory DC, filled with one colour.
+class DibTarget {
+public:
+    DibTarget(int width, int height, DWORD fill) : width(width) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        dib.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        select = SelectObject(dc, dib);
+        for (int i = 0; i < width * height; i++) static_cast<DWORD*>(bits)[i] = fill;
+    }
+    ~DibTarget() { SelectObject(dc, select); }
+    DWORD At(int x, int y) const {
+        GdiFlush();
+        return static_cast<const DWORD*>(bits)[y * width + x] & 0xFFFFFF;
+    }
+    win::MemoryDC dc;
+
+private:
+    int width;
+    void* bits = nullptr;
+    win::Bitmap dib;
+    HGDIOBJ select = nullptr;
+};
+
+TEST(Gdi, OffscreenSurfaceCopiesItsClipBoxBackWhenItEnds) {
+    const DWORD blue = 0x0000FF, red = 0xFF0000, green = 0x00FF00;
+    DibTarget target(20, 10, blue);
+    HGDIOBJ targetBitmap = GetCurrentObject(target.dc, OBJ_BITMAP);
+    IntersectClipRect(target.dc, 5, 2, 15, 8);
+    {
+        win::COffscreenDC surface(target.dc);
+        ASSERT_FALSE(surface.IsDirect());
+        EXPECT_NE(surface.Get(), target.dc.Get());
+        const RECT area{5, 2, 15, 8};
+        EXPECT_TRUE(EqualRect(&surface.Area(), &area));
+        // Drawn in the target's coordinates, not yet on the target.
+        win::FillSolidRect(surface, RECT{0, 0, 20, 10}, RGB(255, 0, 0));
+        SetPixel(surface, 5, 2, RGB(0, 255, 0));
+        SetPixel(surface, 14, 7, RGB(0, 255, 0));
+        EXPECT_EQ(target.At(10, 5), blue);
+    }
+    struct Dot {
+        int x, y;
+        DWORD colour;
+    };
+    const Dot dots[] = {{5, 2, green}, {14, 7, green}, {10, 5, red},  {6, 2, red},  {4, 2, blue},
+                        {15, 7, blue}, {10, 1, blue},  {10, 8, blue}, {0, 0, blue}, {19, 9, blue}};
+    for (const Dot& d : dots) EXPECT_EQ(target.At(d.x, d.y), d.colour) << d.x << "," << d.y;
+    EXPECT_EQ(GetCurrentObject(target.dc, OBJ_BITMAP), targetBitmap);
+}
+
+TEST(Gdi, OffscreenSurfaceDrawsDirectlyOnRecordingsAndEmptyClips) {
+    HDC recording = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(recording, nullptr);
+    {
+        win::COffscreenDC surface(recording);
+        EXPECT_TRUE(surface.IsDirect());
+        EXPECT_EQ(surface.Get(), recording);
+    }
+    DeleteEnhMetaFile(CloseEnhMetaFile(recording));
+
+    DibTarget target(8, 8, 0x0000FF);
+    IntersectClipRect(target.dc, 0, 0, 0, 0);
+    win::COffscreenDC surface(target.dc);
+    EXPECT_TRUE(surface.IsDirect());
+    EXPECT_EQ(surface.Get(), target.dc.Get());
+}
+
+TEST(Gdi, Draw3dRectEdgesAndKeepsTheBackgroundColour) {
+    const DWORD white = 0xFFFFFF, black = 0x000000, grey = 0x808080;
+    DibTarget target(6, 5, grey);
+    SetBkColor(target.dc, RGB(1, 2, 3));
+    win::Draw3dRect(target.dc, RECT{0, 0, 6, 5}, RGB(255, 255, 255), RGB(0, 0, 0));
+    EXPECT_EQ(GetBkColor(target.dc), RGB(1, 2, 3));
+    const char* expected[] = {"WWWWWB", "W....B", "W....B", "W....B", "BBBBBB"};
+    for (int y = 0; y < 5; y++) {
+        for (int x = 0; x < 6; x++) {
+            DWORD colour = expected[y][x] == 'W' ? white : expected[y][x] == 'B' ? black : grey;
+            EXPECT_EQ(target.At(x, y), colour) << x << "," << y;
+        }
+    }
+}
+
+bool ClipIs(const RECT& expected) {
+    RECT clip;
+    return GetClipCursor(&clip) && EqualRect(&clip, &expected);
+}
+
+TEST(CursorClip, PutsBackTheClipThatWasInForce) {
+    RECT free;
+    ASSERT_TRUE(GetClipCursor(&free));
+    const RECT outer{0, 0, 400, 300}, inner{10, 10, 100, 100}, tighter{20, 20, 50, 50};
+    {
+        win::CursorClip clip;
+        clip.Confine(inner);
+        EXPECT_TRUE(clip.Active());
+        EXPECT_TRUE(ClipIs(inner));
+        clip.Confine(tighter);
+        EXPECT_TRUE(ClipIs(tighter));
+        clip.Release();
+        EXPECT_FALSE(clip.Active());
+        EXPECT_TRUE(ClipIs(free));
+        clip.Release();  // nothing left to release
+        EXPECT_TRUE(ClipIs(free));
+    }
+    // A clip set by someone else comes back, also when the scope just ends.
+    ClipCursor(&outer);
+    {
+        win::CursorClip clip;
+        clip.Confine(inner);
+        EXPECT_TRUE(ClipIs(inner));
+    }
+    EXPECT_TRUE(ClipIs(outer));
+    ClipCursor(nullptr);
+    EXPECT_TRUE(ClipIs(free));
 }
 
 }  // namespace
