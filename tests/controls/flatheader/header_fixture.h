@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/flatheader/header_popups.h"
 #include "controls/flatheader/right_click_header.h"
 
 namespace headertest {
