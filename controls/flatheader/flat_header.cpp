@@ -484,9 +484,10 @@ void CFlatHeaderCtrl::BeginDrag(POINT pt) {
     const int cx = GetSystemMetrics(SM_CXDRAG), cy = GetSystemMetrics(SM_CYDRAG);
     RECT still{mousePoint.x - cx, mousePoint.y - cy, mousePoint.x + cx, mousePoint.y + cy};
     if (PtInRect(&still, pt)) return;
-    // A drop state left from an earlier drag must not decide this one.
+    // Nothing left from before (an earlier drag, a marker set by the owner)
+    // may decide this drop.
     dropState = kDroppedOnHeader;
-    dropMarkerPosition = -1;
+    SetDropMarker(false, -1);
     LRESULT refused = Notify(HDN_BEGINDRAG, hotItem, 1);
     if (!hwnd) return;
     if (!refused) dragWindow = CFlatHeaderDragWnd::Open(ScreenItemRect(hotItem), *this, hotItem, pressedItem);
