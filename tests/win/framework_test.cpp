@@ -161,32 +161,20 @@ TEST(Gdi, OwnersMoveAndDeleteExactlyOnce) {
     EXPECT_EQ(GetObjectType(raw), 0u);  // deleted by the last owner
 }
 
-// A 32-bit top-down DIB selected into a memory DC, filled with one colour.
-class DibTarget {
-public:
-    DibTarget(int width, int height, DWORD fill) : width(width) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        dib.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        select = SelectObject(dc, dib);
-        for (int i = 0; i < width * height; i++) static_cast<DWORD*>(bits)[i] = fill;
+// A 32-bit DIB filled with one colour, selected into a memory DC.
+struct DibTarget {
+    DibTarget(int width, int height, COLORREF fill)
+        : dib(CreateBitmap(width, height, 1, 32, nullptr)), select(dc, dib) {
+        win::FillSolidRect(dc, RECT{0, 0, width, height}, fill);
     }
-    ~DibTarget() { SelectObject(dc, select); }
-    DWORD At(int x, int y) const {
-        GdiFlush();
-        return static_cast<const DWORD*>(bits)[y * width + x] & 0xFFFFFF;
-    }
+    DWORD At(int x, int y) const { return GetPixel(dc, x, y); }
     win::MemoryDC dc;
-
-private:
-    int width;
-    void* bits = nullptr;
     win::Bitmap dib;
-    HGDIOBJ select = nullptr;
+    win::SelectScope select;
 };
 
 TEST(Gdi, OffscreenSurfaceCopiesItsClipBoxBackWhenItEnds) {
-    const DWORD blue = 0x0000FF, red = 0xFF0000, green = 0x00FF00;
+    const COLORREF blue = RGB(0, 0, 255), red = RGB(255, 0, 0), green = RGB(0, 255, 0);
     DibTarget target(20, 10, blue);
     HGDIOBJ targetBitmap = GetCurrentObject(target.dc, OBJ_BITMAP);
     IntersectClipRect(target.dc, 5, 2, 15, 8);
@@ -197,14 +185,14 @@ TEST(Gdi, OffscreenSurfaceCopiesItsClipBoxBackWhenItEnds) {
         const RECT area{5, 2, 15, 8};
         EXPECT_TRUE(EqualRect(&surface.Area(), &area));
         // Drawn in the target's coordinates, not yet on the target.
-        win::FillSolidRect(surface, RECT{0, 0, 20, 10}, RGB(255, 0, 0));
-        SetPixel(surface, 5, 2, RGB(0, 255, 0));
-        SetPixel(surface, 14, 7, RGB(0, 255, 0));
+        win::FillSolidRect(surface, RECT{0, 0, 20, 10}, red);
+        SetPixel(surface, 5, 2, green);
+        SetPixel(surface, 14, 7, green);
         EXPECT_EQ(target.At(10, 5), blue);
     }
     struct Dot {
         int x, y;
-        DWORD colour;
+        COLORREF colour;
     };
     const Dot dots[] = {{5, 2, green}, {14, 7, green}, {10, 5, red},  {6, 2, red},  {4, 2, blue},
                         {15, 7, blue}, {10, 1, blue},  {10, 8, blue}, {0, 0, blue}, {19, 9, blue}};
@@ -222,26 +210,11 @@ TEST(Gdi, OffscreenSurfaceDrawsDirectlyOnRecordingsAndEmptyClips) {
     }
     DeleteEnhMetaFile(CloseEnhMetaFile(recording));
 
-    DibTarget target(8, 8, 0x0000FF);
+    DibTarget target(8, 8, RGB(0, 0, 255));
     IntersectClipRect(target.dc, 0, 0, 0, 0);
     win::COffscreenDC surface(target.dc);
     EXPECT_TRUE(surface.IsDirect());
     EXPECT_EQ(surface.Get(), target.dc.Get());
-}
-
-TEST(Gdi, Draw3dRectEdgesAndKeepsTheBackgroundColour) {
-    const DWORD white = 0xFFFFFF, black = 0x000000, grey = 0x808080;
-    DibTarget target(6, 5, grey);
-    SetBkColor(target.dc, RGB(1, 2, 3));
-    win::Draw3dRect(target.dc, RECT{0, 0, 6, 5}, RGB(255, 255, 255), RGB(0, 0, 0));
-    EXPECT_EQ(GetBkColor(target.dc), RGB(1, 2, 3));
-    const char* expected[] = {"WWWWWB", "W....B", "W....B", "W....B", "BBBBBB"};
-    for (int y = 0; y < 5; y++) {
-        for (int x = 0; x < 6; x++) {
-            DWORD colour = expected[y][x] == 'W' ? white : expected[y][x] == 'B' ? black : grey;
-            EXPECT_EQ(target.At(x, y), colour) << x << "," << y;
-        }
-    }
 }
 
 bool ClipIs(const RECT& expected) {

@@ -101,31 +101,30 @@ public:
     std::unique_ptr<HeaderRightClickHeader> header;
 };
 
-TEST_F(HeaderInput, LimitedDividerStaysWithinItsLimitsAndFreesTheCursor) {
+TEST_F(HeaderInput, DividerTracksWithinItsLimitsAndFreesTheCursorOnRelease) {
     const RECT free = FreeClip();
-    POINT divider = Divider(0);  // pressed 2 pixels left of the edge at 260
-    ASSERT_TRUE(Press(divider));
-    // Widths 40..100: the cursor may go from 200 + 40 - 2 to 200 + 100 - 2.
-    EXPECT_EQ(CurrentClip(), Describe(RECT{238, free.top, 299, free.bottom}));
-    SendMouse(Screen(380, 12), 0);
-    EXPECT_TRUE(WidthBecomes(0, 100)) << Width(0);
-    SendMouse(Screen(-150, 12), 0);
-    EXPECT_TRUE(WidthBecomes(0, 40)) << Width(0);
-    SendMouse(Screen(60, 12), 0);
-    EXPECT_TRUE(WidthBecomes(0, 62)) << Width(0);
-    ASSERT_TRUE(Release(Screen(60, 12)));
-    EXPECT_EQ(CurrentClip(), Describe(free));
-    EXPECT_EQ(Width(0), 62);
-}
-
-TEST_F(HeaderInput, ItemWithoutLimitsIsTrackedUnclipped) {
-    const RECT free = FreeClip();
-    ASSERT_TRUE(Press(Divider(1)));
-    EXPECT_EQ(CurrentClip(), Describe(free));
-    SendMouse(Screen(118 + 150, 12));
-    EXPECT_TRUE(WidthBecomes(1, 210)) << Width(1);
-    ASSERT_TRUE(Release(Screen(118 + 150, 12)));
-    EXPECT_EQ(CurrentClip(), Describe(free));
+    struct Case {
+        int item;
+        RECT clip;     // while pressed
+        int moves[3];  // client x the pointer goes to, each giving the next width
+        int widths[3];
+    };
+    // Column 1 has no limits. Column 0 (widths 40..100) is pressed 2 pixels
+    // left of its edge at 260: the cursor may go from 200 + 40 - 2 to 200 + 100 - 2.
+    const Case cases[] = {{1, free, {268, 130, 178}, {210, 72, 120}},
+                          {0, {238, free.top, 299, free.bottom}, {380, -150, 60}, {100, 40, 62}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        ASSERT_TRUE(Press(Divider(c.item)));
+        EXPECT_EQ(CurrentClip(), Describe(c.clip));
+        for (int i = 0; i < 3; i++) {
+            SendMouse(Screen(c.moves[i], 12));
+            EXPECT_TRUE(WidthBecomes(c.item, c.widths[i])) << Width(c.item) << " for " << c.moves[i];
+        }
+        ASSERT_TRUE(Release(Screen(c.moves[2], 12)));
+        EXPECT_EQ(CurrentClip(), Describe(free));
+        EXPECT_EQ(Width(c.item), c.widths[2]);
+    }
 }
 
 TEST_F(HeaderInput, CursorIsFreedHoweverThePressEnds) {
@@ -168,7 +167,7 @@ TEST_F(HeaderInput, DraggedColumnLandsAtTheMarkedDivider) {
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(IsWindowVisible(image));
     ASSERT_TRUE(Release(Screen(175, 12)));
-    EXPECT_EQ(parent.notices, (std::vector<Notice>{{HDN_BEGINDRAG, 0, 1}, {HDN_ENDDRAG, 0, 0}}));
+    EXPECT_EQ(Names(parent.notices), "begin 0 1, end 0 0");
     EXPECT_EQ(Order(*header), (std::vector<int>{1, 2, 0, 3}));
     EXPECT_EQ(FindPopup(CFlatHeaderDragWnd::kClassName), nullptr);
 }

@@ -1,9 +1,19 @@
 #include "tests/controls/flatheader/header_fixture.h"
 
+#include <algorithm>
+
+#include "win/gdi.h"
+
 namespace headertest {
 
-std::ostream& operator<<(std::ostream& out, const Notice& n) {
-    return out << "{code " << n.code << ", item " << n.item << ", button " << n.button << "}";
+std::string Names(const std::vector<Notice>& notices) {
+    std::string names;
+    for (const Notice& n : notices) {
+        const char* code = n.code == HDN_BEGINDRAG ? "begin" : n.code == HDN_ENDDRAG ? "end" : "click";
+        names += (names.empty() ? "" : ", ") + std::string(code) + " " + std::to_string(n.item) + " " +
+                 std::to_string(n.button);
+    }
+    return names;
 }
 
 RecordingParent::RecordingParent(const RECT& r, bool visible) {
@@ -101,39 +111,29 @@ std::string Pixels::Art(const RECT& box, const std::vector<std::pair<char, DWORD
     return art;
 }
 
-namespace detail {
-
-HDC BeginDraw(int width, int height, DWORD background, void** bits, HBITMAP* dib, HGDIOBJ* previous) {
+Pixels Draw(int width, int height, DWORD background, const std::function<void(HDC)>& paint) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    *dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    *previous = SelectObject(dc, *dib);
-    auto* p = static_cast<DWORD*>(*bits);
-    for (int i = 0; i < width * height; i++) p[i] = background;
-    return dc;
-}
-
-Pixels EndDraw(HDC dc, int width, int height, void* bits, HBITMAP dib, HGDIOBJ previous) {
-    GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
+    void* bits = nullptr;
+    win::Bitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* p = static_cast<DWORD*>(bits);
+    std::fill(p, p + width * height, background);
+    win::MemoryDC dc;
+    {
+        win::SelectScope select(dc, dib);
+        paint(dc);
+        GdiFlush();
+    }
     Pixels pixels{width, height, std::vector<DWORD>(p, p + width * height)};
     for (DWORD& px : pixels.data) px &= 0xFFFFFF;
-    SelectObject(dc, previous);
-    DeleteDC(dc);
-    DeleteObject(dib);
     return pixels;
 }
 
-}  // namespace detail
-
-Pixels Render(HWND header, DWORD background, const RECT* clip) {
+Pixels Render(HWND header) {
     RECT client;
     GetClientRect(header, &client);
-    return Draw(client.right, client.bottom, background, [&](HDC dc) {
-        if (clip) IntersectClipRect(dc, clip->left, clip->top, clip->right, clip->bottom);
-        SendMessageA(header, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    });
+    return Draw(client.right, client.bottom, 0xFF00FF,
+                [&](HDC dc) { SendMessageA(header, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0); });
 }
 
 }  // namespace headertest

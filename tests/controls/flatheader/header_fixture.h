@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,9 +20,10 @@ struct Notice {
     UINT code;
     int item;
     int button;
-    bool operator==(const Notice& o) const { return code == o.code && item == o.item && button == o.button; }
 };
-std::ostream& operator<<(std::ostream& out, const Notice& n);
+
+// "begin 0 1, end 0 0, click 0 0": each notification's code, item and button.
+std::string Names(const std::vector<Notice>& notices);
 
 class RecordingParent {
 public:
@@ -69,26 +70,9 @@ struct Pixels {
     std::string Art(const RECT& box, const std::vector<std::pair<char, DWORD>>& legend) const;
 };
 DWORD Rgb(COLORREF c);
-// The header painted into a memory DC, through its WM_PAINT with a DC; the
-// memory starts filled with `background` and may be clipped to `clip`.
-Pixels Render(HWND header, DWORD background = 0xFF00FF, const RECT* clip = nullptr);
+// The header painted into a memory DC through its WM_PAINT with a DC.
+Pixels Render(HWND header);
 // Pixels drawn by `paint` on an area filled with `background`.
-template <class Paint>
-Pixels Draw(int width, int height, DWORD background, Paint paint);
-
-namespace detail {
-HDC BeginDraw(int width, int height, DWORD background, void** bits, HBITMAP* dib, HGDIOBJ* previous);
-Pixels EndDraw(HDC dc, int width, int height, void* bits, HBITMAP dib, HGDIOBJ previous);
-}  // namespace detail
-
-template <class Paint>
-Pixels Draw(int width, int height, DWORD background, Paint paint) {
-    void* bits;
-    HBITMAP dib;
-    HGDIOBJ previous;
-    HDC dc = detail::BeginDraw(width, height, background, &bits, &dib, &previous);
-    paint(dc);
-    return detail::EndDraw(dc, width, height, bits, dib, previous);
-}
+Pixels Draw(int width, int height, DWORD background, const std::function<void(HDC)>& paint);
 
 }  // namespace headertest

@@ -1,5 +1,5 @@
-// The flat header's window-free rules: limits kept per item, the cursor span
-// of a limited divider, drop positions and the column order after a drop.
+// The flat header's window-free rules: the cursor span of a limited divider,
+// drop positions and the column order after a drop.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -46,10 +46,6 @@ TEST(HeaderDropPosition, HalvesOfAnItemAndTheMarkerRange) {
     const int count = 4;
     for (int position : {0, 3, count, count + 1}) EXPECT_TRUE(IsMarkerPosition(position, count)) << position;
     for (int position : {-1, -2, count + 2}) EXPECT_FALSE(IsMarkerPosition(position, count)) << position;
-    EXPECT_TRUE(IsOwnDivider(2, 2));
-    EXPECT_TRUE(IsOwnDivider(3, 2));
-    EXPECT_FALSE(IsOwnDivider(1, 2));
-    EXPECT_FALSE(IsOwnDivider(4, 2));
 }
 
 TEST(HeaderTrackingSpan, KeepsTheWidthWithinTheLimits) {
@@ -74,38 +70,6 @@ TEST(HeaderTrackingSpan, KeepsTheWidthWithinTheLimits) {
     EXPECT_FALSE(HasLimits({0, -1}));
     EXPECT_TRUE(HasLimits({1, 0}));
     EXPECT_TRUE(HasLimits({0, 1}));
-}
-
-TEST(HeaderItemLimits, RecordsFollowInsertsAndDeletes) {
-    ItemLimitsList list;
-    list.Insert(0);
-    list.Insert(5);  // past the end: appended
-    list.Insert(1);
-    ASSERT_EQ(list.Size(), 3u);
-    EXPECT_TRUE(list.Set(0, {10, 20}));
-    EXPECT_TRUE(list.Set(2, {30, 40}));
-    list.Insert(1);  // the records after it move up
-    HeaderItemLimits got;
-    ASSERT_TRUE(list.Get(3, got));
-    EXPECT_EQ(got.minWidth, 30);
-    ASSERT_TRUE(list.Get(1, got));
-    EXPECT_EQ(got.minWidth, 0);  // a new record has no limits
-    EXPECT_EQ(got.maxWidth, 0);
-
-    EXPECT_TRUE(list.Erase(0));
-    EXPECT_FALSE(list.Erase(3));
-    EXPECT_FALSE(list.Erase(-1));
-    ASSERT_EQ(list.Size(), 3u);
-    ASSERT_TRUE(list.Get(2, got));
-    EXPECT_EQ(got.maxWidth, 40);
-
-    HeaderItemLimits untouched{7, 8};
-    EXPECT_FALSE(list.Get(3, untouched));
-    EXPECT_FALSE(list.Get(-1, untouched));
-    EXPECT_EQ(untouched.minWidth, 7);
-    EXPECT_EQ(untouched.maxWidth, 8);
-    EXPECT_FALSE(list.Set(3, {1, 1}));
-    EXPECT_EQ(list.Size(), 3u);
 }
 
 }  // namespace
