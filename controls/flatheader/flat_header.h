@@ -34,6 +34,9 @@ public:
     bool SetItemWidthLimits(int item, int minWidth, int maxWidth);
     bool GetItemWidthLimits(int item, HeaderItemLimits& limits) const;
     int GetDropState() const { return dropState; }
+    // A column drag is under way: from HDN_BEGINDRAG until the release or a
+    // cancel (which sends no HDN_ENDDRAG).
+    bool IsDragging() const { return dragging; }
     // Shows the drop marker at a display position (byPoint false) or at the
     // divider nearest a screen point (byPoint true, x and y packed as in
     // HDM_SETHOTDIVIDER); returns the position, -1 when hidden.
