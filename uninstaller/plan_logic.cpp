@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace uninst {
 
@@ -102,6 +103,15 @@ std::string FormatBounded(size_t capacity, const char* format, ...) {
     return std::string(buffer.data());
 }
 
+std::string FormatIfFits(size_t capacity, const char* format, ...) {
+    std::vector<char> buffer(capacity + 1);
+    va_list args;
+    va_start(args, format);
+    int len = std::vsnprintf(buffer.data(), buffer.size(), format, args);
+    va_end(args);
+    return (len < 0 || static_cast<size_t>(len) > capacity) ? std::string() : std::string(buffer.data(), len);
+}
+
 std::string Bounded(std::string text, size_t capacity) {
     if (text.size() > capacity) text.resize(capacity);
     return text;
@@ -141,6 +151,16 @@ bool IsSameOrParentPath(const std::string& dir, const std::string& other) {
     return other.size() == dir.size() || dir.back() == '\\' || other[dir.size()] == '\\';
 }
 
+bool IsAdministrativeShare(const std::string& n) {
+    if (!BeginsWith(n, "\\\\")) return false;
+    size_t serverEnd = n.find('\\', 2);
+    if (serverEnd == std::string::npos) return false;
+    size_t shareEnd = n.find('\\', serverEnd + 1);
+    std::string share =
+        n.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - serverEnd - 1);
+    return !share.empty() && share.back() == '$';
+}
+
 std::string ParentPath(const std::string& n) {
     size_t slash = n.find_last_of('\\');
     if (slash == std::string::npos) return std::string();
@@ -153,8 +173,10 @@ std::string ParentPath(const std::string& n) {
 namespace uninst {
 
 bool IsPlainName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of("\\/:") == std::string::npos;
+    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
+    return true;  // a name of dots only ends in a dot
 }
 
 }  // namespace uninst

@@ -48,6 +48,14 @@ std::string FormatBounded(size_t capacity, const char* format, ...)
 // Truncates `text` to at most `capacity` characters.
 std::string Bounded(std::string text, size_t capacity);
 
+// printf-style formatting of a path or key: "" when the whole does not fit in
+// `capacity` characters, since a cut path names something else.
+std::string FormatIfFits(size_t capacity, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
 // Text-level classification of an installation directory ("DIR").
 enum class DirSyntax {
     Empty,     // nothing but blanks
@@ -69,12 +77,16 @@ bool IsSameOrParentPath(const std::string& dir, const std::string& other);
 // The parent of a normalised absolute path ("C:\a\b" -> "C:\a", "C:\a" -> "C:\").
 std::string ParentPath(const std::string& normalized);
 
+// "\\host\C$\...", "\\host\ADMIN$": hidden shares that expose a whole drive or the system.
+bool IsAdministrativeShare(const std::string& normalized);
+
 }  // namespace uninst
 
 namespace uninst {
 
-// A name that may be put into a path below a folder or key without leaving it:
-// not empty, no "\", "/" or ":", and not "." or "..".
+// A name that may be put into a path below a folder or key without leaving it or
+// naming another entry: not empty, none of \ / : * ? " < > | or control characters,
+// not made of dots only, and not ending in a dot or a blank (the platform drops those).
 bool IsPlainName(const std::string& name);
 
 }  // namespace uninst

@@ -155,4 +155,23 @@ TEST(Names, PlainNamesStayInTheirFolder) {
         EXPECT_TRUE(IsPlainName(good)) << good;
     for (const char* bad : {"", ".", "..", "..\\Documents\\x.doc", "a/b", "C:x", "\\"})
         EXPECT_FALSE(IsPlainName(bad)) << bad;
+    // The platform drops trailing dots and blanks: "..." is the folder itself, "Q." is "Q".
+    for (const char* bad : {"...", "Q.", "Q ", "Q. .", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb"})
+        EXPECT_FALSE(IsPlainName(bad)) << bad;
+    for (const char* good : {".hidden", "..x", " leading"}) EXPECT_TRUE(IsPlainName(good)) << good;
+}
+
+TEST(Names, PathsThatDoNotFitAreNotCut) {
+    std::string name(250, 'n');
+    EXPECT_EQ(FormatIfFits(259, "C:\\%s", name.c_str()), "C:\\" + name);
+    EXPECT_EQ(FormatIfFits(259, "C:\\%s.lnk", std::string(255, 'n').c_str()), "");  // 262 characters
+    EXPECT_EQ(FormatIfFits(259, "%s", std::string(259, 'n').c_str()).size(), 259u);
+    EXPECT_EQ(FormatIfFits(259, "%s", std::string(260, 'n').c_str()), "");
+}
+
+TEST(InstallDir, AdministrativeShares) {
+    for (const char* share : {"\\\\host\\C$", "\\\\host\\C$\\Games", "\\\\10.0.0.1\\ADMIN$\\x", "\\\\h\\d$"})
+        EXPECT_TRUE(IsAdministrativeShare(share)) << share;
+    for (const char* other : {"\\\\host\\games\\C$", "\\\\host\\share", "C:\\C$", "\\\\host", "\\\\host\\$x\\y"})
+        EXPECT_FALSE(IsAdministrativeShare(other)) << other;
 }
