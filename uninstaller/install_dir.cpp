@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "uninstaller/final_path.h"
+
 namespace uninst {
 
 namespace {
@@ -64,6 +66,8 @@ const KNOWNFOLDERID* const kProtectedKnownFolders[] = {
     &FOLDERID_Public,    &FOLDERID_PublicDownloads, &FOLDERID_UserProfiles,
 };
 
+constexpr size_t kPathCapacity = 259;
+
 // Letter case folded by the system's rules, not only for ASCII letters.
 std::string UpperPath(std::string path) {
     if (!path.empty()) CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
@@ -80,74 +84,110 @@ std::string Resolve(const std::string& path) {
     return NormalizeDirText((len == 0 || len >= MAX_PATH) ? full : longName);
 }
 
-void AddResolved(std::vector<std::string>& list, const std::string& path) {
-    std::string resolved = path.empty() ? std::string() : Resolve(path);
-    if (!resolved.empty()) list.push_back(UpperPath(resolved));
+// Where the folder really is once links on the way are followed; "" when it cannot be opened.
+std::string FinalText(const std::string& path) {
+    std::wstring final = FollowedFinalPath(Widen(path));
+    return final.empty() ? std::string() : NormalizeDirText(Narrow(DosPath(final)));
 }
 
-std::vector<std::string> ProtectedFolders() {
-    std::vector<std::string> list;
-    for (int csidl : kProtectedFolders) AddResolved(list, ShellFolder(csidl));
+// What "DIR" is compared with, each by its reported path and by its final one.
+struct Guard {
+    std::vector<std::string> folders;       // refused with their parents
+    std::vector<std::string> systemTrees;   // refused with everything in them
+    std::vector<std::string> profileRoots;  // the folders that hold the profiles
+    std::vector<std::string> profileTails;  // special folders within a profile, relative
+};
+
+void AddBothForms(std::vector<std::string>& list, const std::string& path) {
+    std::string resolved = path.empty() ? std::string() : Resolve(path);
+    if (resolved.empty()) return;
+    list.push_back(UpperPath(resolved));
+    std::string final = FinalText(resolved);
+    if (!final.empty() && UpperPath(final) != list.back()) list.push_back(UpperPath(final));
+}
+
+std::vector<std::string> ReportedFolders() {
+    std::vector<std::string> paths;
+    for (int csidl : kProtectedFolders) paths.push_back(ShellFolder(csidl));
     for (const KNOWNFOLDERID* id : kProtectedKnownFolders) {
         PWSTR wide = nullptr;
         if (SUCCEEDED(SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &wide)) && wide) {
             char path[MAX_PATH] = {};
-            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr) > 0) AddResolved(list, path);
+            if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, MAX_PATH, nullptr, nullptr) > 0) paths.push_back(path);
         }
         CoTaskMemFree(wide);
     }
     char path[MAX_PATH] = {};
-    if (GetWindowsDirectoryA(path, MAX_PATH)) AddResolved(list, path);
-    if (GetSystemDirectoryA(path, MAX_PATH)) AddResolved(list, path);
-    if (GetTempPathA(MAX_PATH, path)) AddResolved(list, path);
-    return list;
+    if (GetTempPathA(MAX_PATH, path)) paths.push_back(path);
+    return paths;
 }
 
-bool IsProtected(const std::string& path, const std::vector<std::string>& protectedFolders) {
+Guard LoadGuard() {
+    Guard guard;
+    for (const std::string& path : ReportedFolders()) AddBothForms(guard.folders, path);
+    char path[MAX_PATH] = {};
+    if (GetWindowsDirectoryA(path, MAX_PATH)) AddBothForms(guard.systemTrees, path);
+    if (GetSystemDirectoryA(path, MAX_PATH)) AddBothForms(guard.systemTrees, path);
+    for (int csidl : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86})
+        AddBothForms(guard.systemTrees, ShellFolder(csidl));
+    guard.folders.insert(guard.folders.end(), guard.systemTrees.begin(), guard.systemTrees.end());
+    std::vector<std::string> profiles;
+    AddBothForms(profiles, ShellFolder(CSIDL_PROFILE));
+    for (const std::string& profile : profiles) {
+        std::string root = ParentPath(profile);
+        if (ClassifyDir(root) == DirSyntax::Absolute) guard.profileRoots.push_back(root);
+        for (const std::string& folder : guard.folders)
+            if (folder.size() > profile.size() + 1 && IsSameOrParentPath(profile, folder))
+                guard.profileTails.push_back(folder.substr(profile.size() + 1));
+    }
+    return guard;
+}
+
+// Any user's profile, or a special folder within it: what ours has, theirs has too.
+bool IsInOtherProfile(const std::string& dir, const Guard& guard) {
+    for (const std::string& root : guard.profileRoots) {
+        if (dir.size() <= root.size() + 1 || !IsSameOrParentPath(root, dir)) continue;
+        std::string rest = dir.substr(root.size() + 1);
+        size_t slash = rest.find('\\');
+        if (slash == std::string::npos) return true;  // a profile itself
+        for (const std::string& tail : guard.profileTails)
+            if (IsSameOrParentPath(rest.substr(slash + 1), tail)) return true;
+    }
+    return false;
+}
+
+bool IsProtected(const std::string& path, const Guard& guard) {
     std::string dir = UpperPath(path);
-    for (const std::string& folder : protectedFolders)
+    for (const std::string& folder : guard.folders)
         if (IsSameOrParentPath(dir, folder)) return true;
-    // Any user's profile, not only ours: a direct child of the folder holding the profiles.
-    std::string profiles = UpperPath(ParentPath(Resolve(ShellFolder(CSIDL_PROFILE))));
-    return ClassifyDir(profiles) == DirSyntax::Absolute && ParentPath(dir) == profiles;
+    for (const std::string& tree : guard.systemTrees)
+        if (IsSameOrParentPath(tree, dir)) return true;
+    return IsInOtherProfile(dir, guard);
 }
 
-// Where the directory really is once links on the way are followed.
-std::string FinalPath(const std::string& dir) {
-    HANDLE h = CreateFileA(dir.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::string();
-    char path[MAX_PATH + 8] = {};
-    DWORD len = GetFinalPathNameByHandleA(h, path, MAX_PATH + 4, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    CloseHandle(h);
-    if (len == 0 || len >= MAX_PATH + 4) return std::string();
-    std::string final(path, len);
-    if (final.compare(0, 8, "\\\\?\\UNC\\") == 0)
-        final = "\\\\" + final.substr(8);
-    else if (final.compare(0, 4, "\\\\?\\") == 0)
-        final = final.substr(4);
-    return NormalizeDirText(final);
-}
-
-bool IsAllowed(const std::string& resolved, const std::vector<std::string>& protectedFolders) {
-    return ClassifyDir(resolved) == DirSyntax::Absolute && !IsProtected(resolved, protectedFolders);
+bool IsAllowed(const std::string& path, const Guard& guard) {
+    return ClassifyDir(path) == DirSyntax::Absolute && !IsAdministrativeShare(path) && !IsProtected(path, guard);
 }
 
 }  // namespace
 
-bool CheckInstallDirectory(const std::string& dir, std::string* resolved) {
+bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath) {
+    // A value cut to fit its buffer names another folder, often a parent of the right one.
+    if (dir.size() > kPathCapacity) return false;
     std::string normalized = NormalizeDirText(dir);
     if (ClassifyDir(normalized) != DirSyntax::Absolute) return false;
     std::string full = Resolve(normalized);  // folds "." and ".." and short names
-    std::vector<std::string> protectedFolders = ProtectedFolders();
-    if (!IsAllowed(full, protectedFolders)) return false;
-    DWORD attributes = GetFileAttributesA(full.c_str());
+    Guard guard = LoadGuard();
+    if (!IsAllowed(full, guard)) return false;
+    std::wstring final;
+    DWORD attributes = GetFileAttributesW(Widen(full).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-        std::string final = FinalPath(full);
-        if (!final.empty() && !IsAllowed(final, protectedFolders)) return false;
+        final = FollowedFinalPath(Widen(full));
+        if (!final.empty() && !IsAllowed(NormalizeDirText(Narrow(DosPath(final))), guard)) return false;
     }
     if (resolved) *resolved = full;
+    if (finalPath) *finalPath = final;
     return true;
 }
 

@@ -26,7 +26,11 @@ void RunPlan(UninstallWindow& window) {
         DestroyWindow(hwnd);
         return;
     }
-    if (!RemoveTree(directory.c_str(), "*.*", window.Keep())) {
+    // The folder may have been swapped for a link while the question was open: check it
+    // again, and work only in the very directory that was checked.
+    std::wstring finalPath;
+    if (!CheckInstallDirectory(s.dir, &directory, &finalPath) ||
+        !RemoveTree(directory.c_str(), "*.*", window.Keep(), nullptr, &finalPath)) {
         MessageBoxA(hwnd, kNotComplete, kCaption, MB_OK);
         return;  // the window stays until the user closes it
     }

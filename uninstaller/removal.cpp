@@ -3,137 +3,228 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
+
+#include "uninstaller/final_path.h"
 
 namespace uninst {
 
 namespace {
 
 constexpr size_t kPathCapacity = 259;
-constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 
-enum class TreeWalk { NotEntered, NotListed, Done };
+enum class TreeWalk { NotEntered, Elsewhere, NotListed, Done };
+enum class Outcome { Deleted, NotOurs, Failed, InUse };
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : handle(h) {}
-    ~FindHandle() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool Valid() const { return handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle; }
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+using FindHandle = win::UniqueHandle<FindTraits>;
 
-private:
-    HANDLE handle;
+// The directory being emptied: every entry's final path must be this plus its name.
+struct Place {
+    std::wstring final;  // "\\?\" form
+    std::wstring dos;    // for coming back to it
+};
+
+struct Entry {
+    std::wstring name;
+    DWORD attributes;
+};
+
+struct Walk {
+    std::wstring pattern;
+    const KeepList& keep;
+    RemovalStats* stats;
 };
 
 void Count(int RemovalStats::*field, RemovalStats* stats) {
     if (stats) ++(stats->*field);
 }
 
-std::string FullPath(const char* name) {
-    char full[MAX_PATH] = {};
-    DWORD len = GetFullPathNameA(name, MAX_PATH, full, nullptr);
-    return (len == 0 || len >= MAX_PATH) ? std::string() : std::string(full, len);
-}
-
-// The platform deletes it at the next restart; on a platform that cannot, it stays.
-bool ScheduleAtRestart(const char* name, RemovalStats* stats) {
-    std::string full = FullPath(name);
-    if (full.empty() || !MoveFileExA(full.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
-    Count(&RemovalStats::scheduled, stats);
-    return true;
-}
-
 bool IsInUse(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
-void DeleteOneFile(const WIN32_FIND_DATAA& entry, RemovalStats* stats, bool* scheduled) {
-    const char* name = entry.cFileName;
-    // A link's attributes belong to its target, which is not ours to touch.
-    bool link = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (!link && (entry.dwFileAttributes & kClearedAttributes))
-        SetFileAttributesA(name, (entry.dwFileAttributes & ~kClearedAttributes) | FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(name)) {
-        Count(&RemovalStats::filesDeleted, stats);
-        return;
+bool CurrentPlace(Place* place) {
+    place->final = FollowedFinalPath(L".");
+    place->dos = DosPath(place->final);
+    return !place->final.empty();
+}
+
+// A listed name that could be read as a path, or as "." or "..", is never acted on.
+bool IsOneComponent(const wchar_t* name) {
+    bool dotsOnly = true;
+    for (const wchar_t* p = name; *p; ++p) {
+        if (*p < 0x20 || std::wcschr(L"\\/:*?\"<>|", *p)) return false;
+        if (*p != L'.') dotsOnly = false;
     }
-    if (IsInUse(GetLastError()) && ScheduleAtRestart(name, stats) && scheduled) *scheduled = true;
+    return name[0] && !dotsOnly;
 }
 
-bool IsNeverEntered(const char* name) {
-    return name[0] == '.' || std::strcmp(name, "HandHistory") == 0 || std::strcmp(name, "skins") == 0;
+bool IsNeverEntered(const std::string& name) { return name[0] == '.' || name == "HandHistory" || name == "skins"; }
+
+bool SetAttributes(HANDLE h, DWORD attributes) {
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    FILE_BASIC_INFO basic = {};  // zero times are left as they are
+    basic.FileAttributes = (attributes & kSettable) ? (attributes & kSettable) : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof(basic)) != FALSE;
 }
 
-bool IsLink(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// Another name of the same file would lose its read-only mark with ours.
+bool ClearReadOnly(HANDLE h, DWORD* original) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info) || info.nNumberOfLinks > 1) return false;
+    *original = info.dwFileAttributes;
+    return SetAttributes(h, info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
-TreeWalk WalkTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats,
-                  bool* scheduled);
+// Deletes `path` through a handle whose final path is `expected`: what a link leads
+// to, where the platform follows it, has another final path and is left alone.
+Outcome DeleteEntry(const std::wstring& path, const std::wstring& expected, DWORD listedAttributes) {
+    bool readOnly = (listedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    win::FileHandle h = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | (readOnly ? FILE_WRITE_ATTRIBUTES : 0), false);
+    if (!h) {
+        if (!IsInUse(GetLastError())) return Outcome::Failed;
+        // Sharing does not stop an open for attributes: enough to see where it leads.
+        win::FileHandle look = OpenEntry(path, FILE_READ_ATTRIBUTES, false);
+        return look && FinalPathOf(look.Get()) == expected ? Outcome::InUse : Outcome::NotOurs;
+    }
+    if (FinalPathOf(h.Get()) != expected) return Outcome::NotOurs;
+    DWORD original = 0;
+    if (readOnly && !ClearReadOnly(h.Get(), &original)) return Outcome::Failed;
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    if (SetFileInformationByHandle(h.Get(), FileDispositionInfo, &dispose, sizeof(dispose))) return Outcome::Deleted;
+    DWORD error = GetLastError();
+    if (readOnly) SetAttributes(h.Get(), original);
+    return IsInUse(error) ? Outcome::InUse : Outcome::Failed;
+}
 
-void RemoveSubdirectory(const WIN32_FIND_DATAA& entry, const std::string& here, const char* pattern,
-                        const KeepList& keep, RemovalStats* stats, bool* scheduled) {
-    const char* name = entry.cFileName;
+std::wstring EntryPath(const Place& here, const std::wstring& name) { return here.final + L"\\" + name; }
+
+// The platform deletes it at the next restart; on a platform that cannot, it stays.
+bool ScheduleAtRestart(const std::wstring& path, RemovalStats* stats) {
+    if (!MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
+    Count(&RemovalStats::scheduled, stats);
+    return true;
+}
+
+template <class Visit>
+bool ForEachEntry(const std::wstring& pattern, Visit visit) {
+    WIN32_FIND_DATAW entry;
+    FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) return false;
+    do {
+        if (IsOneComponent(entry.cFileName)) visit(entry);
+    } while (FindNextFileW(find.Get(), &entry));
+    return true;
+}
+
+void CollectSubdirectory(const WIN32_FIND_DATAW& entry, const std::string& name, std::vector<Entry>* subdirs) {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(name))
+        subdirs->push_back({entry.cFileName, entry.dwFileAttributes});
+}
+
+// Deletes the files of `here` that match the pattern; collects the subdirectories
+// on the way when `subdirs` is given. False when the listing fails.
+bool DeleteFilesHere(const Place& here, const Walk& walk, bool* scheduled, std::vector<Entry>* subdirs) {
+    return ForEachEntry(walk.pattern, [&](const WIN32_FIND_DATAW& entry) {
+        // The rules of the keep list and the names never entered see the name as the
+        // system code page spells it.
+        std::string name = Narrow(entry.cFileName);
+        if (name.empty() || name[0] == '.') return;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (subdirs) CollectSubdirectory(entry, name, subdirs);
+            return;
+        }
+        if (walk.keep.Contains(name)) return;
+        std::wstring path = EntryPath(here, entry.cFileName);
+        Outcome outcome = DeleteEntry(entry.cFileName, path, entry.dwFileAttributes);
+        if (outcome == Outcome::Deleted)
+            Count(&RemovalStats::filesDeleted, walk.stats);
+        else if (outcome == Outcome::InUse && ScheduleAtRestart(path, walk.stats))
+            *scheduled = true;
+    });
+}
+
+TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk, bool* scheduled);
+
+void RemoveSubdirectory(const Place& here, const Entry& sub, const Walk& walk, bool* scheduled) {
+    std::wstring path = EntryPath(here, sub.name);
     // Junctions, symbolic links and mount points: remove the link, never what it points at.
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLink(GetFileAttributesA(name))) {
-        if (RemoveDirectoryA(name)) Count(&RemovalStats::dirsRemoved, stats);
+    if (sub.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (DeleteEntry(sub.name, path, 0) == Outcome::Deleted) Count(&RemovalStats::dirsRemoved, walk.stats);
         return;
     }
     bool scheduledBelow = false;
-    if (WalkTree(name, pattern, keep, stats, &scheduledBelow) == TreeWalk::NotEntered) return;
+    TreeWalk result = WalkTree(sub.name, &path, walk, &scheduledBelow);
+    if (result == TreeWalk::NotEntered) return;
     // Back by the path we came from rather than "..", which a link could redirect.
-    SetCurrentDirectoryA(here.c_str());
-    if (RemoveDirectoryA(name)) {
-        Count(&RemovalStats::dirsRemoved, stats);
-    } else if (scheduledBelow && ScheduleAtRestart(name, stats)) {
+    SetCurrentDirectoryW(here.dos.c_str());
+    if (result == TreeWalk::Elsewhere) return;
+    Outcome outcome = DeleteEntry(sub.name, path, sub.attributes);
+    if (outcome == Outcome::Deleted) {
+        Count(&RemovalStats::dirsRemoved, walk.stats);
+    } else if (outcome != Outcome::NotOurs && scheduledBelow && ScheduleAtRestart(path, walk.stats)) {
         *scheduled = true;  // after the files in it, which were scheduled first
     }
 }
 
-TreeWalk WalkTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats,
-                  bool* scheduled) {
-    if (!SetCurrentDirectoryA(directory)) return TreeWalk::NotEntered;
-    DeleteFilesInDirectory(pattern, keep, stats, scheduled);
-    std::string here = FullPath(".");
-    WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA("*.*", &entry));
-    if (!find.Valid() || here.empty()) return TreeWalk::NotListed;
-    do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(entry.cFileName))
-            RemoveSubdirectory(entry, here, pattern, keep, stats, scheduled);
-    } while (FindNextFileA(find.Get(), &entry));
+// `expected`: the final path the directory must have once entered.
+TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk, bool* scheduled) {
+    if (!SetCurrentDirectoryW(directory.c_str())) return TreeWalk::NotEntered;
+    Place here;
+    if (!CurrentPlace(&here)) return TreeWalk::NotListed;
+    if (expected && here.final != *expected) return TreeWalk::Elsewhere;
+    // One listing serves both passes when the pattern lists everything anyway.
+    bool everything = walk.pattern == L"*.*" || walk.pattern == L"*";
+    std::vector<Entry> subdirs;
+    bool listed = DeleteFilesHere(here, walk, scheduled, everything ? &subdirs : nullptr);
+    if (!everything)
+        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) {
+            std::string name = Narrow(entry.cFileName);
+            if (!name.empty()) CollectSubdirectory(entry, name, &subdirs);
+        });
+    if (!listed) return TreeWalk::NotListed;
+    for (const Entry& sub : subdirs) RemoveSubdirectory(here, sub, walk, scheduled);
     return TreeWalk::Done;
 }
 
 }  // namespace
 
 void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats, bool* scheduledHere) {
-    WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA(pattern, &entry));
-    if (!find.Valid()) return;
+    Place here;
+    if (!CurrentPlace(&here)) return;
     bool scheduled = false;
-    do {
-        if (entry.cFileName[0] == '.' || keep.Contains(entry.cFileName)) continue;
-        // Deleting a directory as a file fails; spare the call.
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        DeleteOneFile(entry, stats, &scheduled);
-    } while (FindNextFileA(find.Get(), &entry));
+    DeleteFilesHere(here, Walk{Widen(pattern), keep, stats}, &scheduled, nullptr);
     if (scheduled && scheduledHere) *scheduledHere = true;
 }
 
-bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats) {
+bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats,
+                const std::wstring* expectedFinalPath) {
     bool scheduled = false;
-    if (WalkTree(directory, pattern, keep, stats, &scheduled) != TreeWalk::Done) return false;
-    // The directory itself stays now; at restart it goes too if nothing is left in it.
-    if (scheduled) ScheduleAtRestart(directory, stats);
-    return true;
+    // The directory itself stays, now and at restart.
+    return WalkTree(Widen(directory), expectedFinalPath, Walk{Widen(pattern), keep, stats}, &scheduled) ==
+           TreeWalk::Done;
+}
+
+bool DeleteNamedEntry(const std::string& path) {
+    std::wstring wide = Widen(path);
+    size_t slash = wide.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == wide.size()) return false;
+    // The folder may be reached through links; the entry itself must not be one that leads away.
+    std::wstring folder = FollowedFinalPath(wide.substr(0, slash));
+    if (folder.empty()) return false;
+    return DeleteEntry(wide, folder + wide.substr(slash), 0) == Outcome::Deleted;
 }
 
 int DeleteRegistryTree(HKEY root, const char* key) {
@@ -184,7 +275,8 @@ std::string AllUsersOrUser(FolderLookup lookup, int allUsers, int user) {
 // Names from the settings file stay inside the folder they are put in.
 void DeleteShortcut(const std::string& folder, const std::string& name) {
     if (folder.empty() || !IsPlainName(name)) return;
-    DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s.lnk", folder.c_str(), name.c_str()).c_str());
+    std::string path = FormatIfFits(kPathCapacity, "%s\\%s.lnk", folder.c_str(), name.c_str());
+    if (!path.empty()) DeleteNamedEntry(path);
 }
 
 }  // namespace
@@ -194,15 +286,16 @@ void RemoveShortcuts(const UninstallSettings& s, FolderLookup lookup) {
     DeleteShortcut(AllUsersOrUser(lookup, CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU), s.verName);
     std::string programs = AllUsersOrUser(lookup, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS);
     if (programs.empty() || !IsPlainName(s.verName)) return;
-    std::string group = FormatBounded(kPathCapacity, "%s\\%s", programs.c_str(), s.verName.c_str());
+    std::string group = FormatIfFits(kPathCapacity, "%s\\%s", programs.c_str(), s.verName.c_str());
+    if (group.empty()) return;
     DeleteShortcut(group, s.uninstallName);
     DeleteShortcut(group, s.verName);
-    RemoveDirectoryA(group.c_str());
+    DeleteNamedEntry(group);  // only when empty
 }
 
 void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup) {
-    if (IsPlainName(s.siteGuid)) {
-        std::string key = FormatBounded(kPathCapacity, "%s\\%s", kExtensionsKey, s.siteGuid.c_str());
+    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kExtensionsKey, s.siteGuid.c_str());
+    if (IsPlainName(s.siteGuid) && !key.empty()) {
         HKEY handle;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
             RegCloseKey(handle);
@@ -211,16 +304,18 @@ void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup)
     }
     std::string favorites = lookup(CSIDL_FAVORITES);
     if (favorites.size() < 2 || !IsPlainName(s.mainUrlTitle)) return;
-    DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str()).c_str());
+    std::string favorite = FormatIfFits(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str());
+    if (!favorite.empty()) DeleteNamedEntry(favorite);
     std::string links = ReadUserRegistryString(kToolbarKey, "LinksFolderName", "");
-    if (links.size() > 1 && IsPlainName(links))
-        DeleteFileA(FormatBounded(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str())
-                        .c_str());
+    if (links.size() < 2 || !IsPlainName(links)) return;
+    std::string inLinks =
+        FormatIfFits(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str());
+    if (!inLinks.empty()) DeleteNamedEntry(inLinks);
 }
 
 void RemoveUninstallEntry(const UninstallSettings& s) {
-    if (!IsPlainName(s.verName)) return;
-    std::string key = FormatBounded(kPathCapacity, "%s\\%s", kUninstallKey, s.verName.c_str());
+    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kUninstallKey, s.verName.c_str());
+    if (!IsPlainName(s.verName) || key.empty()) return;
     for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon"}) {
         HKEY handle;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) continue;

@@ -18,13 +18,18 @@ struct RemovalStats {
 
 // Empties `directory` (the installation directory itself stays) except kept files,
 // "HandHistory", "skins" and the targets of links. Fails when `directory` cannot be
-// entered or listed. Leaves the current directory inside `directory`.
-bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr);
+// entered or listed, or when the directory entered does not have `expectedFinalPath`
+// (as CheckInstallDirectory gave it). Leaves the current directory inside `directory`.
+bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
+                const std::wstring* expectedFinalPath = nullptr);
 
 // Deletes the files of the current directory that match `pattern` and are not kept.
 // Sets *scheduledHere when a file in use was left for deletion at restart.
 void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
                             bool* scheduledHere = nullptr);
+
+// Deletes the file or empty folder at `path`, not what a link of that name leads to.
+bool DeleteNamedEntry(const std::string& path);
 
 // 0 once the key's deletion was asked for, -1 when it cannot be opened, 1 when a
 // subkey could not be removed (the rest is then left in place).
@@ -41,9 +46,11 @@ void RemoveShortcuts(const UninstallSettings& settings, FolderLookup lookup = Sh
 void RemoveExtensionAndFavorite(const UninstallSettings& settings, FolderLookup lookup = ShellFolder);
 void RemoveUninstallEntry(const UninstallSettings& settings);
 
-// Whether "DIR" may be emptied: an absolute path that is not a root, not a link, not the
-// Windows or system directory, a user profile, a special folder or a parent of one.
-// On success *resolved is the full path to work in.
-bool CheckInstallDirectory(const std::string& dir, std::string* resolved);
+// Whether "DIR" may be emptied: an absolute path of at most 259 characters that is not
+// a root, an administrative share, a link, inside the Windows directory, a user profile,
+// a special folder (of any user) or a parent of one, by its own path or its final one.
+// On success *resolved is the full path to work in and *finalPath, when asked for, the
+// final path it has now ("" when it does not exist).
+bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath = nullptr);
 
 }  // namespace uninst

@@ -9,7 +9,6 @@
 namespace uninst {
 
 namespace {
-constexpr size_t kPathCapacity = 259;
 constexpr size_t kVerInfoCapacity = 899;
 }  // namespace
 
@@ -30,12 +29,14 @@ const char* ReadUninstallSetting(const char* section, const char* key, const cha
 UninstallSettings ReadSettings(const std::string& iniPath) {
     const char* ini = iniPath.c_str();
     UninstallSettings s;
-    s.verName = Bounded(ReadUninstallSetting("INFO", "VER_NAME", ini), kPathCapacity);
+    // Names and DIR are kept whole: cut, they would name other files and keys. What
+    // uses them refuses, or skips, what does not fit; the texts bound themselves.
+    s.verName = ReadUninstallSetting("INFO", "VER_NAME", ini);
     s.verInfo = Bounded(ReadUninstallSetting("INFO", "VER_INFO", ini), kVerInfoCapacity);
-    s.dir = Bounded(ReadUninstallSetting("INFO", "DIR", ini), kPathCapacity);
-    s.siteGuid = Bounded(ReadUninstallSetting("INFO", "SITEGUID", ini), kPathCapacity);
-    s.uninstallName = Bounded(ReadUninstallSetting("INFO", "UNINSTALL_NAME", ini), kPathCapacity);
-    s.mainUrlTitle = Bounded(ReadUninstallSetting("FAVORITES", "MAIN_URL_TILTE", ini), kPathCapacity);
+    s.dir = ReadUninstallSetting("INFO", "DIR", ini);
+    s.siteGuid = ReadUninstallSetting("INFO", "SITEGUID", ini);
+    s.uninstallName = ReadUninstallSetting("INFO", "UNINSTALL_NAME", ini);
+    s.mainUrlTitle = ReadUninstallSetting("FAVORITES", "MAIN_URL_TILTE", ini);
     return s;
 }
 

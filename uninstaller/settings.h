@@ -14,15 +14,16 @@ std::string ProgramDirectory();
 // lives in one static buffer that the next call overwrites.
 const char* ReadUninstallSetting(const char* section, const char* key, const char* file);
 
+// Values of up to 259 characters, except VER_INFO (899); longer ones are kept whole.
 struct UninstallSettings {
-    std::string verName;   // INFO VER_NAME, 259
-    std::string verInfo;   // INFO VER_INFO, 899
-    std::string dir;       // INFO DIR, 259
-    std::string siteGuid;  // INFO SITEGUID, 259
+    std::string verName;   // INFO VER_NAME
+    std::string verInfo;   // INFO VER_INFO, cut to 899
+    std::string dir;       // INFO DIR
+    std::string siteGuid;  // INFO SITEGUID
     // Read at start with the others: the settings file normally lies in DIR,
     // so after the file removal they could no longer be read.
-    std::string uninstallName;  // INFO UNINSTALL_NAME, 259
-    std::string mainUrlTitle;   // FAVORITES MAIN_URL_TILTE, 259
+    std::string uninstallName;  // INFO UNINSTALL_NAME
+    std::string mainUrlTitle;   // FAVORITES MAIN_URL_TILTE
 };
 
 UninstallSettings ReadSettings(const std::string& iniPath);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,7 @@ TEST(Program, UninstallsAGeneratedInstallation) {
     EXPECT_EQ(ListTree(inst.dir), inst.FilesAfterUninstall());
     inst.ExpectOutsideRemoved();
     EXPECT_TRUE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));
+    EXPECT_FALSE(PendingDeletionOf(inst.dir));  // the installation directory itself stays
 }
 
 TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
@@ -280,6 +282,9 @@ TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
     SetFileAttributesA((inst.dir + "\\sub\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA((inst.dir + "\\hs.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     ASSERT_TRUE(MakeUnixSymlink(outside, inst.dir + "\\sub\\link"));
+    // Wine lists a link to a file as a plain file; its read-only target keeps its mark.
+    SetFileAttributesA((outside + "\\s1.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(MakeUnixSymlink(outside + "\\s1.txt", inst.dir + "\\filelink.txt"));
 
     Process p(inst.Exe(), inst.dir);
     HWND question = p.WaitMessageBox(inst.Question());
@@ -291,9 +296,12 @@ TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
     EXPECT_EQ(p.WaitExit(10000), 0u);
 
     for (const char* s : sentinels) EXPECT_TRUE(Exists(outside + "\\" + s)) << s;
-    // Windows removes the link itself; Wine cannot remove a Unix link, so it may stay.
+    EXPECT_EQ(Attributes(outside + "\\s1.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    SetFileAttributesA((outside + "\\s1.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Windows removes the links themselves; Wine cannot remove a Unix link, so they may stay.
     std::set<std::string> expected = {"uninstaller.exe"};
     if (Exists(inst.dir + "\\sub\\link")) expected.insert({"sub\\", "sub\\link\\"});
+    if (Exists(inst.dir + "\\filelink.txt")) expected.insert("filelink.txt");
     EXPECT_EQ(ListTree(inst.dir), expected);
 }
 
@@ -363,6 +371,7 @@ TEST_P(RefusedDir, RemovesNothing) {
     Installation inst;
     std::string kind = GetParam();
     std::string sentinelDir, dirText, workDir = inst.scratch / "cwd";
+    std::unique_ptr<ShellFolderRedirect> redirect;
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     if (kind == "root") {
@@ -374,6 +383,24 @@ TEST_P(RefusedDir, RemovesNothing) {
     } else if (kind == "relative") {
         sentinelDir = workDir;
         dirText = ".";
+    } else if (kind == "in-windows") {
+        sentinelDir = std::string(windows) + "\\uninst_sentinel_" + inst.id;
+        dirText = sentinelDir;
+    } else if (kind == "other-profile") {
+        sentinelDir = ParentOf(SpecialFolder(CSIDL_PROFILE)) + "\\other_" + inst.id + "\\Documents";
+        dirText = sentinelDir;
+    } else if (kind == "overlong") {
+        // Cut to 259 characters inside the dots, it names the folder two levels up.
+        sentinelDir = inst.scratch / "data";
+        dirText = sentinelDir;
+        for (int i = 0; i < 130; ++i) dirText += "\\.";
+        dirText += "\\Quintara";
+    } else if (kind == "shell-folder-link-target") {
+        sentinelDir = inst.scratch / "real music";
+        MakeDirs(sentinelDir);
+        ASSERT_TRUE(MakeUnixSymlink(sentinelDir, inst.scratch / "music"));
+        redirect.reset(new ShellFolderRedirect("My Music", inst.scratch / "music"));
+        dirText = ThroughDriveZ(sentinelDir);
     } else {
         sentinelDir = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\uninst_sentinel_" + inst.id;
         dirText = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
@@ -402,10 +429,37 @@ TEST_P(RefusedDir, RemovesNothing) {
     EXPECT_EQ(ListTree(inst.dir), before);
     inst.ExpectOutsideUntouched();
     RemoveAll(sentinelFile);
-    if (kind != "relative") RemoveAll(sentinelDir);
+    if (kind != "relative") RemoveAll(kind == "other-profile" ? ParentOf(sentinelDir) : sentinelDir);
 }
 
-INSTANTIATE_TEST_SUITE_P(Program, RefusedDir, ::testing::Values("root", "windows", "relative", "desktop"));
+INSTANTIATE_TEST_SUITE_P(Program, RefusedDir,
+                         ::testing::Values("root", "windows", "relative", "desktop", "in-windows", "other-profile",
+                                           "overlong", "shell-folder-link-target"));
+
+// The user swaps the folder for a link while the question is open: the folder is
+// checked again before anything is removed.
+TEST(Program, DirectorySwappedWhileTheQuestionIsOpenRemovesNothing) {
+    Installation inst;
+    std::string data = inst.scratch / "data", outside = inst.scratch / "outside";
+    inst.WriteIni(data);
+    MakeFile(data + "\\a.txt");
+    const char* sentinels[] = {"s1.txt", "deep\\s2.txt"};
+    for (const char* f : sentinels) MakeFile(outside + "\\" + f);
+    inst.SeedOutside();
+    Process p(inst.Exe(), inst.scratch.Path());
+    HWND question = p.WaitMessageBox(inst.Question());
+    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(MoveFileA(data.c_str(), (data + ".old").c_str()));
+    ASSERT_TRUE(MakeUnixSymlink(outside, data));
+    ASSERT_TRUE(Answer(question, IDYES));
+    HWND box = p.WaitMessageBox(kNotComplete);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDOK));
+
+    for (const char* f : sentinels) EXPECT_TRUE(Exists(outside + "\\" + f)) << f;
+    EXPECT_TRUE(Exists(data + ".old\\a.txt"));
+    inst.ExpectOutsideUntouched();
+}
 
 TEST(Program, SkinModuleGivesBannerAndColours) {
     Installation inst(UNINSTALLER_SKINNED_EXE);

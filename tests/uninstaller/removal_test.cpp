@@ -127,12 +127,112 @@ TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
     };
     int file = find(inst + "\\sub\\held.txt");
     int dir = find(inst + "\\sub");
-    int top = find(inst);
     EXPECT_GE(file, 0);
-    EXPECT_GT(dir, file);  // the directory goes after the file in it
-    EXPECT_GT(top, dir);
-    EXPECT_EQ(stats.scheduled, 3);
+    EXPECT_GT(dir, file);      // the directory goes after the file in it
+    EXPECT_LT(find(inst), 0);  // the installation directory itself stays
+    EXPECT_EQ(stats.scheduled, 2);
     ForgetPendingRenames(scratch.Path());
+}
+
+// Links made from the Linux side: Wine lists one to a file as a plain file and deletes
+// its target through it, and removes an empty folder that a folder link leads to.
+TEST_F(RemovalTest, LinksLeadingOutOfTheTreeCostNothingThere) {
+    ScratchDir scratch("links");
+    std::string outside = scratch / "outside", inst = scratch / "inst";
+    const char* sentinels[] = {"victim.txt", "readonly.txt", "full\\s.txt", "full\\deep\\s.txt"};
+    for (const char* f : sentinels) MakeFile(outside + "\\" + f);
+    MakeDirs(outside + "\\empty");
+    SetFileAttributesA((outside + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    MakeFile(inst + "\\HandHistory\\h.txt");
+    MakeFile(inst + "\\kept.dat");
+    const struct {
+        std::string target, link;
+    } links[] = {
+        {outside + "\\victim.txt", "file.txt"},
+        {outside + "\\readonly.txt", "sub\\readonly.txt"},
+        {outside + "\\full", "sub\\deep\\full"},
+        {outside + "\\empty", "empty"},
+        {outside + "\\empty", "sub\\empty"},
+        // Links inside the tree to what it keeps are not ways to delete it either.
+        {inst + "\\HandHistory\\h.txt", "history.txt"},
+        {inst + "\\kept.dat", "sub\\other.dat"},
+        {inst + "\\HandHistory", "sub\\history"},
+    };
+    MakeDirs(inst + "\\sub\\deep");
+    for (const auto& l : links) ASSERT_TRUE(MakeUnixSymlink(l.target, inst + "\\" + l.link)) << l.link;
+    MakeFile(inst + "\\sub\\deep\\plain.txt");
+
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", Keep("[UNDELETE_LIST]\nkept.dat=\n")));
+
+    for (const char* f : sentinels) EXPECT_TRUE(Exists(outside + "\\" + f)) << f;
+    EXPECT_TRUE(Exists(outside + "\\empty"));
+    EXPECT_EQ(Attributes(outside + "\\readonly.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(Exists(inst + "\\HandHistory\\h.txt"));
+    EXPECT_TRUE(Exists(inst + "\\kept.dat"));
+    EXPECT_FALSE(Exists(inst + "\\sub\\deep\\plain.txt"));
+    SetFileAttributesA((outside + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Names with look-alikes of "\" (U+FF3C) and ":" (U+FF1A) read as paths in the ANSI
+// listing; each must stay one name of the directory it is in.
+TEST_F(RemovalTest, LookAlikeNamesStayNamesAtEveryDepth) {
+    ScratchDir scratch("lookalike");
+    std::string inst = scratch / "inst";
+    auto alike = [](std::string path) {
+        std::wstring wide = Wide(path);
+        for (wchar_t& c : wide) c = c == L'\\' ? L'\xFF3C' : c == L':' ? L'\xFF1A' : c;
+        return wide;
+    };
+    const struct {
+        const char* where;  // below the installation
+        std::wstring name;  // what it is called there
+        bool directory;
+    } entries[] = {
+        {"", alike("x\\..\\..\\victim.txt"), false},
+        {"", alike("y\\..\\keep.ini"), false},
+        {"a\\b", alike("x\\..\\..\\..\\..\\victim.txt"), false},
+        {"", alike("d\\..\\..\\victimdir"), true},
+        {"a", alike("d\\..\\..\\..\\victimdir"), true},
+        {"", alike(scratch / "absolute.txt"), false},
+        {"a\\b", alike(scratch / "absolutedir"), true},
+    };
+    const char* sentinels[] = {"victim.txt", "victimdir\\s.txt", "absolute.txt", "absolutedir\\s.txt",
+                               "inst\\keep.ini"};
+    for (const char* f : sentinels) MakeFile(scratch / f);
+    for (const auto& e : entries) {
+        std::wstring path = Wide(inst) + L"\\" + (e.where[0] ? Wide(e.where) + L"\\" : L"") + e.name;
+        MakeFile(e.directory ? path + L"\\inner.txt" : path);
+        ASSERT_TRUE(Exists(path));
+    }
+
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", Keep("[UNDELETE_LIST]\nkeep.ini=\n")));
+
+    for (const char* f : sentinels) EXPECT_TRUE(Exists(scratch / f)) << f;
+    EXPECT_EQ(ListTree(inst), std::set<std::string>{"keep.ini"});
+}
+
+// The user, while the question is open, replaces the checked folder (or a folder above
+// it) by a link: the removal must find out and touch nothing.
+TEST_F(RemovalTest, DirectorySwappedAfterTheCheckIsNotEntered) {
+    for (bool parent : {false, true}) {
+        ScratchDir scratch("swap");
+        std::string outside = scratch / "outside", top = scratch / "top", inst = top + "\\inst";
+        for (const char* f : {"s.txt", "inst\\s.txt", "inst\\deep\\s.txt"}) MakeFile(outside + "\\" + f);
+        MakeFile(inst + "\\a.txt");
+        std::string resolved;
+        std::wstring finalPath;
+        ASSERT_TRUE(CheckInstallDirectory(inst, &resolved, &finalPath));
+        EXPECT_FALSE(finalPath.empty());
+
+        std::string swapped = parent ? top : inst;
+        ASSERT_TRUE(MoveFileA(swapped.c_str(), (swapped + ".old").c_str()));
+        ASSERT_TRUE(MakeUnixSymlink(parent ? outside : outside + "\\inst", swapped));
+
+        EXPECT_FALSE(RemoveTree(resolved.c_str(), "*.*", KeepList(), nullptr, &finalPath)) << parent;
+        for (const char* f : {"s.txt", "inst\\s.txt", "inst\\deep\\s.txt"})
+            EXPECT_TRUE(Exists(outside + "\\" + f)) << f << " " << parent;
+        SetCurrentDirectoryA(previousDir);
+    }
 }
 
 TEST(RegistryTree, DeletesNestedSubkeysDepthFirst) {
@@ -237,6 +337,79 @@ TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
     }
 }
 
+// Paths and keys cut to their 259 characters name their neighbours: a long value must
+// skip its deletion, never reach the file or key that its cut form names.
+TEST(LongNames, PathsThatDoNotFitAreSkippedNotCut) {
+    ScratchDir scratch("long");
+    gFolders = {{CSIDL_DESKTOPDIRECTORY, scratch / "desk"},
+                {CSIDL_PROGRAMS, scratch / "progs"},
+                {CSIDL_FAVORITES, scratch / "fav"}};
+    const std::string ext = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
+    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    UninstallSettings s = TestSettings();
+    std::string id = std::to_string(GetCurrentProcessId());
+    s.verName = "Q" + id + std::string(240, 'q');
+    s.siteGuid = "{G" + id + std::string(240, 'g');
+    s.mainUrlTitle = "T" + id + std::string(240, 't');
+    SetRegString(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar", "LinksFolderName", "Links");
+    auto cut = [](const std::string& path) { return path.substr(0, 259); };
+    // What the cut paths name: other files, an empty folder, other keys.
+    std::vector<std::string> files = {cut(scratch / "desk\\" + s.verName + ".lnk"),
+                                      cut(scratch / "fav\\" + s.mainUrlTitle),
+                                      cut(scratch / "fav\\Links\\" + s.mainUrlTitle)};
+    for (const std::string& f : files) MakeFile(f);
+    std::string group = cut(scratch / "progs\\" + s.verName);
+    MakeDirs(group);
+    std::string extKey = cut(ext + s.siteGuid), entryKey = cut(uninstall + s.verName);
+    HKEY neighbour;  // its subkey's path is longer than the ANSI functions take whole
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, extKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &neighbour,
+                              nullptr),
+              ERROR_SUCCESS);
+    SetRegString(neighbour, "sub", "v", "1");
+    for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon"})
+        SetRegString(HKEY_LOCAL_MACHINE, entryKey, value, "other product");
+    ASSERT_TRUE(KeyExists(neighbour, "sub"));
+    ASSERT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, entryKey, "DisplayName"));
+
+    RemoveShortcuts(s, &FakeFolder);
+    RemoveExtensionAndFavorite(s, &FakeFolder);
+    RemoveUninstallEntry(s);
+
+    for (const std::string& f : files) EXPECT_TRUE(Exists(f)) << f;
+    EXPECT_TRUE(Exists(group));
+    EXPECT_TRUE(KeyExists(neighbour, "sub"));
+    RegDeleteKeyA(neighbour, "sub");
+    RegCloseKey(neighbour);
+    for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon"})
+        EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, entryKey, value)) << value;
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, extKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, entryKey);
+}
+
+// A shortcut or favourite name that is a link must not cost what it leads to.
+TEST(Shortcuts, LinkInPlaceOfAShortcutLeavesItsTarget) {
+    ScratchDir scratch("lnklink");
+    gFolders = {{CSIDL_DESKTOPDIRECTORY, scratch / "desk"},
+                {CSIDL_PROGRAMS, scratch / "progs"},
+                {CSIDL_FAVORITES, scratch / "fav"}};
+    UninstallSettings s = TestSettings();
+    MakeDirs(scratch / "desk");
+    MakeFile(scratch / "outside\\victim.lnk");
+    MakeFile(scratch / "outside\\victim.url");
+    MakeDirs(scratch / "outside\\emptygroup");
+    MakeDirs(scratch / "progs");
+    MakeDirs(scratch / "fav");
+    ASSERT_TRUE(MakeUnixSymlink(scratch / "outside\\victim.lnk", scratch / "desk\\Quintara Test.lnk"));
+    ASSERT_TRUE(MakeUnixSymlink(scratch / "outside\\emptygroup", scratch / "progs\\Quintara Test"));
+    ASSERT_TRUE(MakeUnixSymlink(scratch / "outside\\victim.url", scratch / "fav\\Quintara.url"));
+
+    RemoveShortcuts(s, &FakeFolder);
+    RemoveExtensionAndFavorite(s, &FakeFolder);
+
+    for (const char* f : {"outside\\victim.lnk", "outside\\victim.url", "outside\\emptygroup"})
+        EXPECT_TRUE(Exists(scratch / f)) << f;
+}
+
 TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     ScratchDir scratch("guard");
     MakeDirs(scratch / "inst");
@@ -268,6 +441,17 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
                       CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAMS, CSIDL_FAVORITES})
         refused.push_back(SpecialFolder(csidl) + "\\");
     refused.push_back(SpecialFolder(CSIDL_PROFILE) + "\\..\\Public");  // another user's profile
+    // Inside the Windows directory, another user's special folders, hidden shares, a
+    // value too long for its buffer (cut inside the dots, it would name "inst").
+    std::string windows = SpecialFolder(CSIDL_WINDOWS), others = SpecialFolder(CSIDL_PROFILE) + "\\..\\other";
+    for (const std::string& dir :
+         {windows + "\\system32\\drivers", windows + "\\inf", windows + "\\Temp\\Quintara", others + "\\Documents",
+          others + "\\Desktop\\", others + "\\AppData", others + "\\AppData\\Roaming",
+          std::string("\\\\host\\C$\\Games"), std::string("\\\\host\\ADMIN$\\x"), std::string("\\\\host\\d$\\")})
+        refused.push_back(dir);
+    std::string dots;
+    for (int i = 0; i < 130; ++i) dots += "\\.";
+    refused.push_back(scratch / "inst" + dots + "\\Quintara");
     std::string upper = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     CharUpperA(&upper[0]);
     refused.push_back(upper);
@@ -283,10 +467,45 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     EXPECT_TRUE(CheckInstallDirectory(scratch / "inst\\..\\inst\\", &resolved));
     EXPECT_EQ(resolved, scratch / "inst");
     EXPECT_TRUE(CheckInstallDirectory(SpecialFolder(CSIDL_PROGRAM_FILES) + "\\Quintara", &resolved));
+    EXPECT_TRUE(
+        CheckInstallDirectory(SpecialFolder(CSIDL_PROFILE) + "\\..\\other\\AppData\\Local\\Quintara", &resolved));
+    EXPECT_TRUE(CheckInstallDirectory("\\\\host\\games\\Quintara", &resolved));
 
     // A "DIR" that is itself a link is refused.
     MakeFile(scratch / "target\\s.txt");
     ASSERT_TRUE(MakeUnixSymlink(scratch / "target", scratch / "linkdir"));
     EXPECT_FALSE(CheckInstallDirectory(scratch / "linkdir", &resolved));
     EXPECT_FALSE(CheckInstallDirectory(scratch / "linkdir\\", &resolved));
+}
+
+// A shell folder that is a link (a redirected profile folder, a Wine prefix's Desktop)
+// protects what it leads to as well, whichever path names that.
+TEST(InstallDirectory, RefusesWhatAShellFolderLinkLeadsTo) {
+    ScratchDir scratch("shelllink");
+    std::string real = scratch / "real music";
+    MakeFile(real + "\\song.txt");
+    ASSERT_TRUE(MakeUnixSymlink(real, scratch / "music"));
+    ShellFolderRedirect redirect("My Music", scratch / "music");
+    ASSERT_EQ(SpecialFolder(CSIDL_MYMUSIC), scratch / "music");
+    std::string resolved;
+    for (const std::string& dir : {real, real + "\\", scratch.Path(), ThroughDriveZ(real)})
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+    MakeDirs(real + "\\Quintara");
+    EXPECT_TRUE(CheckInstallDirectory(real + "\\Quintara", &resolved));
+}
+
+// A "DIR" longer than its 259 characters is read whole and refused, not cut and used.
+TEST(InstallDirectory, OverLongValueIsReadWholeAndRefused) {
+    ScratchDir scratch("overlong");
+    std::string dots;
+    for (int i = 0; i < 130; ++i) dots += "\\.";
+    std::string dir = scratch / "data" + dots + "\\Quintara";
+    MakeFile(scratch / "data\\s.txt");
+    MakeFile(scratch / "uninstaller.ini", "[INFO]\r\nVER_NAME=Q\r\nDIR=" + dir + "\r\n");
+    UninstallSettings s = ReadSettings(scratch / "uninstaller.ini");
+    EXPECT_EQ(s.dir, dir);
+    std::string resolved;
+    EXPECT_FALSE(CheckInstallDirectory(s.dir, &resolved));
+    EXPECT_TRUE(CheckInstallDirectory(s.dir.substr(0, 259), &resolved));  // what the cut form would empty
+    EXPECT_EQ(resolved, scratch / "data");
 }

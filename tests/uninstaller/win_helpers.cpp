@@ -17,22 +17,35 @@ std::string TempRoot() {
     return root + "\\uninst_test";
 }
 
-void ListInto(const std::string& root, const std::string& relative, std::set<std::string>& out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((root + (relative.empty() ? "" : "\\" + relative) + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return;
+std::string Narrow(const std::wstring& text) {
+    char out[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof(out) - 1, nullptr, nullptr);
+    return out;
+}
+
+// Names of a folder, wide: an ANSI name can spell a path that leads elsewhere.
+std::vector<WIN32_FIND_DATAW> Children(const std::wstring& dir) {
+    std::vector<WIN32_FIND_DATAW> children;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return children;
     do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string rel = relative.empty() ? name : relative + "\\" + name;
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) children.push_back(fd);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return children;
+}
+
+void ListInto(const std::wstring& dir, const std::string& relative, std::set<std::string>& out) {
+    for (const WIN32_FIND_DATAW& fd : Children(dir)) {
+        std::string rel = (relative.empty() ? "" : relative + "\\") + Narrow(fd.cFileName);
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             out.insert(rel + "\\");
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(root, rel, out);
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListInto(dir + L"\\" + fd.cFileName, rel, out);
         } else {
             out.insert(rel);
         }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    }
 }
 
 BOOL CALLBACK CollectWindows(HWND hwnd, LPARAM lParam) {
@@ -68,14 +81,12 @@ std::string StaticTextOf(HWND box) {
     return std::string();
 }
 
-std::string UnixPath(const std::string& path) {
+std::string UnixPath(const std::wstring& wide) {
     typedef char*(CDECL * UnixName)(LPCWSTR);
     auto toUnix = reinterpret_cast<UnixName>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
     if (!toUnix) return std::string();
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char* p = toUnix(wide);
+    char* p = toUnix(wide.c_str());
     std::string s = p ? p : "";
     if (p) HeapFree(GetProcessHeap(), 0, p);
     return s;
@@ -93,13 +104,65 @@ bool RunUnix(const char* program, std::string command) {
     return true;
 }
 
+std::wstring FinalOf(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::wstring();
+    wchar_t final[1024] = {};
+    DWORD len = GetFinalPathNameByHandleW(h, final, 1024, 0);
+    CloseHandle(h);
+    return len && len < 1024 ? final : std::wstring();
+}
+
+// A Unix link (Wine follows it, so its final path is elsewhere) or a broken one.
+bool IsUnixLink(const std::wstring& path, DWORD attributes) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    size_t slash = path.find_last_of(L'\\');
+    std::wstring parent = FinalOf(path.substr(0, slash)), self = FinalOf(path);
+    return !parent.empty() && self != parent + path.substr(slash);
+}
+
+void RemoveUnixLink(const std::wstring& path) {
+    std::string unixPath = UnixPath(path);
+    if (unixPath.empty()) return;
+    RunUnix("/bin/rm", "/bin/rm -f \"" + unixPath + "\"");
+    // The handle of a Unix process may be signalled before the program is done.
+    for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
+}
+
+// Removes a listed entry without ever following a link: a link's target is not ours.
+void RemoveEntry(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (IsUnixLink(path, attributes)) return RemoveUnixLink(path);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveDirectoryW(path.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+        return;
+    }
+    // Links first, while what they lead to is still there to tell them apart.
+    std::vector<std::wstring> rest;
+    for (const WIN32_FIND_DATAW& fd : Children(path)) {
+        std::wstring child = path + L"\\" + fd.cFileName;
+        if (IsUnixLink(child, GetFileAttributesW(child.c_str())))
+            RemoveUnixLink(child);
+        else
+            rest.push_back(child);
+    }
+    for (const std::wstring& child : rest) RemoveEntry(child);
+    RemoveDirectoryW(path.c_str());
+}
+
 }  // namespace
 
 ScratchDir::ScratchDir(const std::string& name) {
     static int counter = 0;
     MakeDirs(TempRoot());
     path = TempRoot() + "\\" + name + "_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-    RemoveAll(path);
+    RemoveScratch(path);  // Wine gives every run the same process id
     MakeDirs(path);
 }
 
@@ -108,35 +171,24 @@ ScratchDir::~ScratchDir() {
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, current);
     if (_strnicmp(current, path.c_str(), path.size()) == 0) SetCurrentDirectoryA(TempRoot().c_str());
+    RemoveScratch(path);
+}
+
+// What the walk could not remove (a broken Unix link, say) goes from the Linux side,
+// whose rm never follows links; only ever below the scratch root.
+void RemoveScratch(const std::string& path) {
     RemoveAll(path);
+    std::string root = TempRoot() + "\\";
+    if (!Exists(path) || path.compare(0, root.size(), root) != 0 || path.size() <= root.size()) return;
+    std::string unixPath = UnixPath(Wide(path));
+    if (unixPath.find("/uninst_test/") == std::string::npos) return;
+    RunUnix("/bin/rm", "/bin/rm -rf \"" + unixPath + "\"");
+    for (int i = 0; i < 100 && Exists(path); ++i) Sleep(20);
 }
 
 void RemoveAll(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        std::set<std::string> children;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, "..")) children.insert(fd.cFileName);
-            } while (FindNextFileA(h, &fd));
-            FindClose(h);
-        }
-        for (const std::string& child : children) RemoveAll(path + "\\" + child);
-    }
-    // Under Wine a Unix link to a folder cannot be removed from the Windows side.
-    if (!RemoveDirectoryA(path.c_str()) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        std::string unixPath = UnixPath(path);
-        if (!unixPath.empty()) RunUnix("/bin/rm", "/bin/rm -f \"" + unixPath + "\"");
-        for (int i = 0; i < 100 && Exists(path); ++i) Sleep(20);
-    }
+    std::wstring wide = Wide(path);
+    if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) RemoveEntry(wide);
 }
 
 void MakeDirs(const std::string& path) {
@@ -155,26 +207,66 @@ void MakeFile(const std::string& path, const std::string& content) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::wstring Wide(const std::string& text) {
+    wchar_t out[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, 1023);
+    return out;
+}
+
+void MakeFile(const std::wstring& path) {
+    for (size_t i = 3; i < path.size(); ++i)
+        if (path[i] == L'\\') CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(h, "x", 1, &written, nullptr);
+    CloseHandle(h);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
 std::set<std::string> ListTree(const std::string& root) {
     std::set<std::string> out;
-    ListInto(root, "", out);
+    ListInto(Wide(root), "", out);
     return out;
 }
 
 bool MakeUnixSymlink(const std::string& target, const std::string& link) {
     // The link does not exist yet: convert its folder, which does.
     size_t slash = link.find_last_of('\\');
-    std::string from = UnixPath(target), to = UnixPath(link.substr(0, slash));
+    std::string from = UnixPath(Wide(target)), to = UnixPath(Wide(link.substr(0, slash)));
     if (!to.empty()) to += "/" + link.substr(slash + 1);
     if (from.empty() || to.empty() || !RunUnix("/bin/ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"")) return false;
-    // The handle of a Unix process may be signalled before the program is done.
-    for (int i = 0; i < 100; ++i, Sleep(20)) {
-        DWORD a = Attributes(link);
-        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    }
+    for (int i = 0; i < 100; ++i, Sleep(20))
+        if (Attributes(link) != INVALID_FILE_ATTRIBUTES) return true;
     return false;
+}
+
+static const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+ShellFolderRedirect::ShellFolderRedirect(const char* valueName, const std::string& path) : name(valueName) {
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    hadValue = RegQueryValueExA(h, valueName, nullptr, &oldType, nullptr, &size) == ERROR_SUCCESS;
+    old.resize(size + 1);
+    if (hadValue) RegQueryValueExA(h, valueName, nullptr, &oldType, reinterpret_cast<BYTE*>(old.data()), &size);
+    RegSetValueExA(h, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   static_cast<DWORD>(path.size() + 1));
+    RegCloseKey(h);
+}
+
+ShellFolderRedirect::~ShellFolderRedirect() {
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserShellFolders, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    if (hadValue)
+        RegSetValueExA(h, name.c_str(), 0, oldType, reinterpret_cast<const BYTE*>(old.data()),
+                       static_cast<DWORD>(old.size() - 1));
+    else
+        RegDeleteValueA(h, name.c_str());
+    RegCloseKey(h);
 }
 
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data) {
@@ -277,6 +369,8 @@ std::string TargetPath(const char* unixPath) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
+
+std::string ThroughDriveZ(const std::string& path) { return TargetPath(UnixPath(Wide(path)).c_str()); }
 
 Process::Process(const std::string& exe, const std::string& workDir) {
     STARTUPINFOA si = {};

@@ -26,18 +26,40 @@ private:
 
 // Removes a tree without ever entering a reparse point.
 void RemoveAll(const std::string& path);
+// The same for a scratch folder, with what is left removed from the Linux side.
+void RemoveScratch(const std::string& path);
 
 // Creates the file and every folder above it.
 void MakeFile(const std::string& path, const std::string& content = "x");
 void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);
+// The same with names that the system code page cannot spell.
+std::wstring Wide(const std::string& text);
+void MakeFile(const std::wstring& path);
+bool Exists(const std::wstring& path);
 DWORD Attributes(const std::string& path);
 
 // Every file and folder below `root`, relative, folders with a trailing "\".
 std::set<std::string> ListTree(const std::string& root);
 
-// A Unix symbolic link made from the Linux side (Wine shows it as a reparse point).
+// A Unix symbolic link made from the Linux side (Wine shows one to a folder as a
+// reparse point, one to a file as a plain file).
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+
+// Points a shell folder of the user ("User Shell Folders" value) elsewhere while it lives.
+class ShellFolderRedirect {
+public:
+    ShellFolderRedirect(const char* valueName, const std::string& path);
+    ~ShellFolderRedirect();
+    ShellFolderRedirect(const ShellFolderRedirect&) = delete;
+    ShellFolderRedirect& operator=(const ShellFolderRedirect&) = delete;
+
+private:
+    std::string name;
+    std::vector<char> old;
+    DWORD oldType = 0;
+    bool hadValue = false;
+};
 
 // Registry under `root`.
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data);
@@ -48,7 +70,8 @@ std::vector<std::string> PendingRenames();
 void ForgetPendingRenames(const std::string& containing);
 
 std::string SpecialFolder(int csidl);
-std::string TargetPath(const char* unixPath);  // Z:\... form of a build-tree path
+std::string TargetPath(const char* unixPath);        // Z:\... form of a build-tree path
+std::string ThroughDriveZ(const std::string& path);  // the same place named through Z:
 
 // The uninstaller process under test.
 class Process {
