@@ -161,6 +161,11 @@ TEST_F(RemovalTest, LinksLeadingOutOfTheTreeCostNothingThere) {
     MakeDirs(inst + "\\sub\\deep");
     for (const auto& l : links) ASSERT_TRUE(MakeUnixSymlink(l.target, inst + "\\" + l.link)) << l.link;
     MakeFile(inst + "\\sub\\deep\\plain.txt");
+    // Hard links: the other name keeps the data, and the read-only mark they share.
+    for (const char* f : {"hard.txt", "hardro.txt"}) MakeFile(outside + "\\" + f);
+    SetFileAttributesA((outside + "\\hardro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(CreateHardLinkA((inst + "\\hard.txt").c_str(), (outside + "\\hard.txt").c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA((inst + "\\sub\\hardro.txt").c_str(), (outside + "\\hardro.txt").c_str(), nullptr));
 
     ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", Keep("[UNDELETE_LIST]\nkept.dat=\n")));
 
@@ -170,7 +175,11 @@ TEST_F(RemovalTest, LinksLeadingOutOfTheTreeCostNothingThere) {
     EXPECT_TRUE(Exists(inst + "\\HandHistory\\h.txt"));
     EXPECT_TRUE(Exists(inst + "\\kept.dat"));
     EXPECT_FALSE(Exists(inst + "\\sub\\deep\\plain.txt"));
-    SetFileAttributesA((outside + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(Exists(inst + "\\hard.txt"));
+    EXPECT_TRUE(Exists(outside + "\\hard.txt"));
+    EXPECT_EQ(Attributes(outside + "\\hardro.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    for (const char* f : {"readonly.txt", "hardro.txt", "..\\inst\\sub\\hardro.txt"})
+        SetFileAttributesA((outside + "\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Names with look-alikes of "\" (U+FF3C) and ":" (U+FF1A) read as paths in the ANSI
@@ -301,6 +310,19 @@ TEST(Shortcuts, NamesThatLeaveTheirFolderDeleteNothing) {
     RemoveExtensionAndFavorite(s, &FakeFolder);
     EXPECT_TRUE(Exists(scratch / "victim.lnk"));
     EXPECT_TRUE(Exists(scratch / "victim.doc"));
+    // "..." and "Programs\Q." would name the (empty) Programs folder or "Q" itself.
+    gFolders[CSIDL_PROGRAMS] = scratch / "progs";
+    MakeDirs(scratch / "progs\\Q");
+    for (const char* name : {"...", "Q.", "Q "}) {
+        s.verName = name;
+        RemoveShortcuts(s, &FakeFolder);
+        EXPECT_TRUE(Exists(scratch / "progs\\Q")) << name;
+    }
+    MakeDirs(scratch / "empty progs");
+    gFolders[CSIDL_PROGRAMS] = scratch / "empty progs";
+    s.verName = "...";
+    RemoveShortcuts(s, &FakeFolder);
+    EXPECT_TRUE(Exists(scratch / "empty progs"));
 }
 
 TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
