@@ -1,7 +1,11 @@
 # add_unit_test(name SOURCES ... LIBS ...)
 # Native builds run the test directly; Windows builds run it under Wine through
 # tools/wine-test.sh, which owns the prefix, the display and every process it starts.
+# The fuzz build builds only its fuzz targets.
 function(add_unit_test name)
+  if(FUZZ)
+    return()
+  endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)

@@ -2,7 +2,7 @@
 # Installs what the builds and the Wine tests need on Debian 12; skips what is
 # already there, so it is cheap to run every time.
 set -eu
-packages=(cmake make g++ googletest libbenchmark-dev file python3
+packages=(cmake make g++ googletest libbenchmark-dev file python3 clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
           wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth imagemagick)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -1,5 +1,6 @@
 #include "tools/mainclient/scenario.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -14,21 +15,37 @@ bool ParseNumber(const std::string& word, int32_t& value) {
     char* end = nullptr;
     errno = 0;
     long parsed = std::strtol(word.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    // The whole word: "12" followed by a zero byte and more is not the number 12.
+    if (end != word.c_str() + word.size() || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
     value = static_cast<int32_t>(parsed);
     return true;
+}
+
+// What separates words; the words and the rest of a line use the same set, so
+// that the text after the last word is exactly what the words leave over.
+constexpr char kBlanks[] = " \t\v\f\r";
+
+std::vector<std::string> SplitWords(const std::string& line) {
+    std::vector<std::string> words;
+    for (size_t pos = line.find_first_not_of(kBlanks); pos != std::string::npos;
+         pos = line.find_first_not_of(kBlanks, pos)) {
+        size_t end = std::min(line.find_first_of(kBlanks, pos), line.size());
+        words.push_back(line.substr(pos, end - pos));
+        pos = end;
+    }
+    return words;
 }
 
 // The rest of the line after `count` words, as written.
 std::string RestAfterWords(const std::string& line, size_t count) {
     size_t pos = 0;
     for (size_t i = 0; i < count; i++) {
-        pos = line.find_first_not_of(" \t", pos);
+        pos = line.find_first_not_of(kBlanks, pos);
         if (pos == std::string::npos) return {};
-        pos = line.find_first_of(" \t", pos);
+        pos = line.find_first_of(kBlanks, pos);
         if (pos == std::string::npos) return {};
     }
-    pos = line.find_first_not_of(" \t", pos);
+    pos = line.find_first_not_of(kBlanks, pos);
     return pos == std::string::npos ? std::string() : line.substr(pos);
 }
 
@@ -121,10 +138,9 @@ ParseResult ParseScenario(const std::string& text) {
     int number = 0;
     while (std::getline(lines, line)) {
         number++;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        std::vector<std::string> w;
-        for (std::string word; words >> word;) w.push_back(word);
+        // Trailing blanks (a "\r" of "\r\n" among them) are not part of the last word or text.
+        line.erase(std::min(line.find_last_not_of(kBlanks) + 1, line.size()));
+        std::vector<std::string> w = SplitWords(line);
         if (w.empty() || w[0][0] == '#') continue;
 
         auto keyword = Keywords().find(w[0]);
