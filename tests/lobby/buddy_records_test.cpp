@@ -60,4 +60,31 @@ TEST(BuddyLookup, ExactFirstMatchInListOrder) {
     EXPECT_EQ(FindBuddyNode(list, "ALPHA"), list.GetTail());
 }
 
+TEST(BuddyFile, LoadKeepsEveryWholeRecordAndSavesCleanOnes) {
+    auto record = [](int32_t id, const std::string& field, char flag, const char* spare) {
+        std::string bytes(reinterpret_cast<const char*>(&id), 4);  // the test host is little-endian
+        return bytes + field + std::string(21 - field.size(), '\0') + flag + std::string(spare, 2);
+    };
+    const std::string clean = record(3, "R", 1, "\0\0") + record(-2, "ABCDEFGHIJKLMNOPQRST", '\xA5', "\0\0");
+    struct Case {
+        std::string file;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {clean, clean},
+        {clean + "\x07\0\0\0KOB", clean},  // a cut-off tail is dropped, the records before it stay
+        {record(1, std::string("AB\0junk", 7), 0, "\x01\x02"), record(1, "AB", 0, "\0\0")},
+        {record(2, std::string(21, 'U'), 7, "\0\0"), record(2, std::string(20, 'U'), 7, "\0\0")},
+    };
+    for (const Case& c : cases) {
+        SDList list;
+        EXPECT_EQ(DecodeBuddyFile(c.file, list), c.file.size() / 28);
+        EXPECT_EQ(EncodeBuddyFile(list), c.saved);
+        SDList again;
+        DecodeBuddyFile(EncodeBuddyFile(list), again);
+        EXPECT_EQ(EncodeBuddyFile(again), c.saved);
+    }
+}
+
 }  // namespace

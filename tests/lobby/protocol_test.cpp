@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace protocol;
 
 TEST(Protocol, ControlMessageRangeIsExactly8828To9039) {
@@ -22,6 +24,25 @@ TEST(Protocol, MailboxNumbersReadLikeAtoi) {
     // Out-of-range text must not be undefined behaviour.
     MailboxNumber("99999999999999999999999");
     MailboxNumber("-99999999999999999999999");
+}
+
+TEST(Protocol, MailboxNumbersOutOfRangeReadAsTheNearestEnd) {
+    const std::pair<const char*, int32_t> cases[] = {
+        {"2147483647", INT32_MAX},
+        {"2147483648", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"-2147483649", INT32_MIN},
+        {"33333333333", INT32_MAX},  // found by the fuzzer: it used to wrap
+        {"4294967338", INT32_MAX},   // used to read as 42, another user's id
+        {"99999999999999999999999", INT32_MAX},
+        {"-99999999999999999999999", INT32_MIN},
+        {"000000000000002147483647", INT32_MAX},
+        {"\t\n\v\f\r 9", 9},
+        {"+5", 5},
+        {"- 5", 0},
+        {"0x10", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MailboxNumber(c.first), c.second) << c.first;
 }
 
 TEST(Protocol, LowByteCarriesTheFlag) {

@@ -57,6 +57,30 @@ TEST(Scenario, MalformedLinesAreReportedWithTheirNumber) {
     EXPECT_EQ(r.steps[0].kind, StepKind::Tick);
 }
 
+TEST(Scenario, WordsAndTextSplitAtTheSameBlanks) {
+    struct Case {
+        std::string line;
+        bool accepted;
+        std::string nick, text;
+    };
+    const Case cases[] = {
+        {"chat 9 ANNA\vhello", true, "ANNA", "hello"},
+        {"join 9 ANNA 1 2\vHold'em", true, "ANNA", "Hold'em"},
+        {"chat 9 ANNA hi \t\r", true, "ANNA", "hi"},  // trailing blanks are no part of the text
+        {"chat 9 ANNA\v", false, "", ""},
+        // Found by the fuzzer: a word holding a zero byte read as the number 0.
+        {std::string("chat \0~ ANNA\vhi", 15), false, "", ""},
+        {std::string("myid 12\0x", 9), false, "", ""},
+    };
+    for (const Case& c : cases) {
+        ParseResult r = ParseScenario(c.line);
+        ASSERT_EQ(r.steps.size(), c.accepted ? 1u : 0u) << c.line;
+        if (!c.accepted) continue;
+        EXPECT_EQ(r.steps[0].nick, c.nick) << c.line;
+        EXPECT_EQ(r.steps[0].text, c.text) << c.line;
+    }
+}
+
 TEST(Scenario, DemoParsesCleanly) {
     ParseResult r = ParseScenario(DemoScenario());
     EXPECT_TRUE(r.errors.empty());
