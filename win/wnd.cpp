@@ -70,6 +70,8 @@ bool CWnd::SubclassWindow(HWND window) {
     Bind(window);
     superProc =
         reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    // A window of one of our own classes (made by a dialog) already runs our procedure.
+    if (superProc == StaticWndProc) superProc = nullptr;
     return true;
 }
 

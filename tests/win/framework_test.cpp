@@ -123,6 +123,21 @@ TEST(Routes, SubclassedControlKeepsItsOwnBehaviour) {
     DestroyWindow(edit);
 }
 
+TEST(Routes, SubclassingAWindowOfOurOwnClassDoesNotLoop) {
+    win::CWnd::RegisterClass(kClass, 0, nullptr, nullptr);
+    // Made by someone else, as a dialog makes its controls: not bound yet.
+    HWND hwnd = CreateWindowExA(0, kClass, "own", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(win::CWnd::FromHandle(hwnd), nullptr);
+    {
+        Recorder r;
+        ASSERT_TRUE(r.SubclassWindow(hwnd));
+        EXPECT_EQ(r.GetWindowText(), "own");  // Default() reaches the system's procedure, not ours again
+        EXPECT_EQ(r.log, std::vector<std::string>{"gettext"});
+    }
+    EXPECT_EQ(win::CWnd::FromHandle(hwnd), nullptr);
+    DestroyWindow(hwnd);
+}
+
 TEST(Gdi, ScopesRestoreTheOriginalObjects) {
     win::MemoryDC dc;
     HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
