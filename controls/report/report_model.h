@@ -1,0 +1,325 @@
+// The report control without its window: items and their cell strings, the
+// tree, the rows on screen, focus and selection, the record cache of virtual
+// mode, sorting, and the notifications, handed to SendNotify as records.
+//
+// The replaceable operations of the control are the virtual functions marked
+// below; the model calls them only virtually, so a derived control (or a test)
+// that replaces one is called from everywhere. What the model asks of its
+// window (sending, repainting, scroll bars, the header's sort mark) goes
+// through the protected hooks at the end.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "controls/report/cell_string.h"
+#include "controls/report/indexed_list.h"
+#include "controls/report/report_records.h"
+
+namespace report {
+
+struct SubItemDef {
+    uint32_t format = 0;  // bits 0-1 alignment; the Format* bits below
+    int width = 0;
+    int minWidth = 0;
+    int maxWidth = 0;  // 0: none
+    int reserved = 0;
+    std::string caption;
+};
+
+constexpr uint32_t FormatAlignMask = 0x00000003;
+constexpr uint32_t FormatNoAutoWidth = 0x00040000;
+constexpr uint32_t FormatReserveImage = 0x01000000;
+constexpr uint32_t FormatReserveCheck = 0x02000000;
+constexpr uint32_t FormatNoCellFocus = 0x04000000;
+
+// One header item as the control reads it: the subitem it shows (its
+// parameter value) and its width.
+struct HeaderColumn {
+    int subItem = 0;
+    int width = 0;
+};
+
+struct ItemRecord {
+    CellString cells;
+    int backColor = -1;
+    int preview = 0;
+    int indent = -1;
+    uint32_t state = 0;
+    intptr_t param = 0;
+    NodeHandle node = 0;
+};
+
+// What a tree node holds besides its links.
+struct NodeInfo {
+    int item = -2;  // -2 for the root
+    int spanSubItem = -1;
+    bool expanded = false;
+    int level = 0;
+};
+
+using CompareCallback = int (*)(int itemA, int subItemA, int itemB, int subItemB, intptr_t user);
+
+class ReportModel {
+public:
+    static constexpr int kDefaultColumnWidth = 200;
+    static constexpr int kTextBufferSize = 256;
+    static constexpr int kCacheSlots = 128;
+
+    ReportModel();
+    virtual ~ReportModel();
+    ReportModel(const ReportModel&) = delete;
+    ReportModel& operator=(const ReportModel&) = delete;
+
+    // Style: the cached style word; ChangeStyle is the model's part of
+    // ModifyStyle (row height with the grid, focus column, row order).
+    uint32_t Style() const { return style; }
+    void CacheStyle(uint32_t newStyle) { style = newStyle; }
+    void ChangeStyle(uint32_t newStyle);
+
+    // Subitems, colours and the rest of the set-up.
+    int DefineSubItem(const SubItemDef& def);
+    const SubItemDef* GetSubItem(int subItem) const;
+    SubItemDef* GetSubItem(int subItem);
+    int SubItemCount() const { return static_cast<int>(subItems.size()); }
+    void SetColor(int index, uint32_t colour);
+    uint32_t GetColor(int index) const;
+    int ColorCount() const { return static_cast<int>(colors.size()); }
+    void SetNotificationMask(uint32_t mask) { notificationMask = mask; }
+    uint32_t NotificationMask() const { return notificationMask; }
+    bool NotificationEnabled(uint32_t code) const;
+    void EnableCache(bool enable) { cacheEnabled = enable; }
+    bool CacheEnabled() const { return cacheEnabled; }
+    void SetVirtualItemCount(int count);
+    void SetCompareCallback(CompareCallback callback, intptr_t user);
+    void SetLeadByteTest(LeadByteTest test) { leadByte = test; }
+
+    // The header's columns, re-read whenever its items change: one entry per
+    // header item in index order, and the display order of the indices.
+    void SetColumns(const std::vector<HeaderColumn>& byIndex, const std::vector<int>& displayOrder);
+    int ColumnCount() const { return static_cast<int>(order.size()); }
+    int ColumnSubItem(int position) const;
+    int ColumnPosition(int subItem) const;  // display position, -1 when not shown
+    int HeaderIndexOf(int subItem) const;   // header item index, -1 when not shown
+    bool IsColumnShown(int subItem) const { return ColumnPosition(subItem) >= 0; }
+    int TotalColumnWidth() const { return totalWidth; }
+    void AdjustTotalColumnWidth(int delta) { totalWidth += delta; }
+    int FocusColumn() const { return focusColumn; }
+    void SetFocusColumn(int column) { focusColumn = column; }
+
+    // Items.
+    bool GetItem(ReportItem& item);
+    bool SetItem(const ReportItem& item);
+    int GetItemText(int item, int subItem, char* text, int capacity);
+    std::string GetItemText(int item, int subItem);
+    bool SetItemText(int item, int subItem, const char* text);
+    int GetItemCount() const;
+    // List mode: a new item at item.item (past the end appends); its index or -2.
+    int InsertListItem(const ReportItem& item);
+    bool DeleteListItem(int item);
+    bool DeleteAllItems();
+
+    // The tree.
+    NodeHandle GetItemNode(int item) const;
+    NodeHandle GetNextItem(NodeHandle node, int code) const;
+    bool ItemHasChildren(NodeHandle node) const;
+    bool IsDescendant(NodeHandle ancestor, NodeHandle node) const;
+    bool GetNodeInfo(NodeHandle node, NodeInfo& info) const;
+    NodeHandle InsertItem(const char* text, int image, int check, int textColor, NodeHandle parent,
+                          NodeHandle insertAfter, int spanSubItem);
+    bool DeleteItem(NodeHandle node);
+    bool Expand(NodeHandle node, int code);
+    bool SortItems(int subItem, bool ascending);
+
+    // Rows, focus and selection.
+    int RowCount() const;
+    int RowToItem(int row) const;
+    int ItemToRow(int item) const;
+    int FocusRow() const;
+    int AnchorRow() const { return anchorRow; }
+    void SetAnchorRow(int row) { anchorRow = row; }
+    std::vector<int> GetSelection() const;  // item indices, in the order selected
+
+    // Scrolling: the top row, the item area and the rows that fit it.
+    int TopRow() const;
+    void SetTopRow(int row);
+    void SetItemArea(int width, int height);
+    int ItemAreaWidth() const { return areaWidth; }
+    int ItemAreaHeight() const { return areaHeight; }
+    int RowHeight() const { return rowHeight; }
+    void SetRowHeight(int height) { rowHeight = height; }
+    int RowPixelHeight(int row);  // row height plus the item's preview band
+    int VisibleRows(int top, bool wholeRows);
+    int TopRowShowing(int bottomRow);
+    // Offset of a row from the item area's top, when it is on screen.
+    bool RowOffset(int row, int& offset, int& height);
+    int ScrollX() const { return scrollX; }
+    void SetScrollX(int x) { scrollX = x; }
+    bool EnsureVisible(int item, bool wholeRows);
+
+    // The replaceable operations without a window, in table order.
+    virtual std::string GetItemString(int item, char separator);
+    virtual int CompareCells(int itemA, int subItemA, int itemB, int subItemB);
+    virtual int CompareItems(const ReportItem& a, const ReportItem& b);
+    virtual intptr_t Notify(NotifyHeader* record);
+    virtual ItemRecord* FindCachedRecord(int item);
+    virtual ItemRecord* AllocCachedRecord(int item);
+    virtual void DropCachedRecord(int item);
+    virtual ItemRecord* GetItemRecord(int item, int subItem, uint32_t mask);
+    virtual void PutItemRecord(int item, const ItemRecord& record);
+    virtual bool FetchItemRecord(ItemRecord& record, int item, int subItem, uint32_t mask);
+    virtual void SelectRows(int first, int last, bool select, bool keep, bool toggle, bool notify);
+    virtual void SortRows(int subItem, int low, int high, bool ascending);
+    virtual void SortChildren(int subItem, NodeHandle parent, bool ascending, bool recursive);
+
+protected:
+    // What the model asks of its window; without one, nothing happens.
+    virtual intptr_t SendNotify(NotifyHeader& record);
+    virtual void InvalidateRows(int first, int last);  // last -1: to the end
+    virtual void ScrollChanged();
+    virtual void HideTip();
+    virtual void ShowSortMark(int subItem, bool ascending);
+    virtual void UpdateNow();
+
+    bool IsVirtual() const { return (style & VirtualItems) != 0; }
+    bool TreeShown() const { return (style & TreeStyles) != 0; }
+
+private:
+    static constexpr uint32_t kNil = 0xFFFFFFFFu;
+    static constexpr uint32_t kRootSlot = 0;
+    static constexpr uint32_t kEntrySlot = 1;
+    static constexpr uint32_t kSlotBits = 21;
+    static constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
+    static constexpr uint16_t kMaxGeneration = 0x3FF;
+
+    // One item (and its tree node), or the root (slot 0) or the entry row (1).
+    struct Slot {
+        ItemRecord record;
+        uint32_t parent = kNil, firstChild = kNil, lastChild = kNil, next = kNil, prev = kNil;
+        int span = -1;
+        int level = 0;
+        int childCount = 0;
+        uint16_t generation = 0;
+        bool alive = false;
+        bool hasNode = false;
+        bool expanded = false;
+        bool notified = false;  // its -2055 has gone out
+    };
+    struct SlotRef {
+        uint32_t slot = kNil;
+        uint16_t generation = 0;
+    };
+    struct CacheSlot {
+        int key = -2;
+        ItemRecord record;
+    };
+
+    // Keys of items for focus and selection: slot numbers, or in virtual mode
+    // item + 2; the entry row is 1 in both; 0 is none.
+    class SelectionList {
+    public:
+        bool Contains(uint32_t key) const { return where.count(key) != 0; }
+        void Add(uint32_t key);
+        void Remove(uint32_t key);
+        void Clear();
+        std::vector<uint32_t> Keys() const { return {order.begin(), order.end()}; }
+
+    private:
+        std::list<uint32_t> order;
+        std::unordered_map<uint32_t, std::list<uint32_t>::iterator> where;
+    };
+
+    // Slots and handles.
+    uint32_t NewSlot();
+    void FreeSlot(uint32_t slot);
+    bool Alive(SlotRef ref) const;
+    SlotRef RefOf(uint32_t slot) const { return {slot, slots[slot].generation}; }
+    NodeHandle HandleOf(uint32_t slot) const;
+    uint32_t SlotOfNode(NodeHandle node) const;
+    uint32_t SlotOfItem(int item) const;
+    int ItemOfSlot(uint32_t slot) const;
+    bool ValidItem(int item) const;
+
+    // Keys, rows and states.
+    uint32_t KeyOfRow(int row) const;
+    int RowOfKey(uint32_t key) const;
+    int ItemOfKey(uint32_t key) const;
+    uint32_t ReadState(int item);
+    void WriteState(int item, uint32_t state);
+    void SetFocusKey(uint32_t key);
+    void ClearFocus();
+    void SetSelected(uint32_t key, bool toggle, bool select, bool notify);
+    intptr_t NotifyState(uint32_t code, int item, uint32_t state);
+    void NotifyDelete(uint32_t slot);
+
+    // Stored items.
+    uint32_t InsertStored(int position, const ReportItem& fields);
+    void RemoveStored(uint32_t slot);
+    void ForgetItem(uint32_t slot);
+    void ReadCell(ItemRecord& record, int subItem, CellString::Cell& cell, char* text, bool& hasText);
+
+    // Tree links and rows.
+    bool Visible(uint32_t slot) const { return slot == kRootSlot || rows.Contains(slot); }
+    bool ShowsChildren(uint32_t slot) const { return Visible(slot) && slots[slot].expanded; }
+    int FollowingRow(uint32_t slot) const;
+    void Link(uint32_t slot, uint32_t parent, uint32_t before);
+    void Unlink(uint32_t slot);
+    uint32_t SortedPosition(uint32_t slot, uint32_t parent, int subItem, bool ascending);
+    int KeySubItem(uint32_t slot, int subItem) const;
+    void SetButtonState(uint32_t slot);
+    void CollectShown(uint32_t slot, std::vector<uint32_t>& out);
+    void RebuildRows();
+    void SetExpanded(uint32_t slot, bool expanded);
+    void FixTouchedIndents();
+    void DeleteSubtree(SlotRef top);
+    void DeselectDescendants(uint32_t slot);
+    bool IsAncestorSlot(uint32_t ancestor, uint32_t slot) const;
+
+    // Focus hand-over around tree changes.
+    SlotRef BeginHandover();
+    void EndHandover(SlotRef node);
+    void RefreshAfterHandover();
+    void UpdateScroll();
+    bool RowsFillArea(int top);
+
+    uint32_t style = 0;
+    std::vector<SubItemDef> subItems;
+    std::vector<uint32_t> colors;
+    std::vector<HeaderColumn> headerColumns;
+    std::vector<int> order;  // header item indices in display order
+    int totalWidth = 0;
+
+    std::deque<Slot> slots;  // stable addresses: records are handed out by pointer
+    std::vector<uint32_t> freeSlots;
+    IndexedList items;  // slots in item-index order
+    IndexedList rows;   // slots in row order (not used in virtual mode)
+    std::vector<uint32_t> touchedIndents;
+    uint64_t epoch = 0;  // counts changes to the items, the tree and the rows
+    int sortDepth = 0;
+
+    SelectionList selection;
+    uint32_t focusKey = 0;
+    int focusColumn = -1;
+    int anchorRow = -1;
+
+    int virtualCount = 0;
+    std::vector<CacheSlot> cache;
+    bool entryCached = false;
+    bool cacheEnabled = true;
+
+    uint32_t notificationMask = 0xFFFFFFFFu;
+    CompareCallback compareCallback = nullptr;
+    intptr_t compareUser = 0;
+    LeadByteTest leadByte = nullptr;
+
+    int topRow = 0;
+    int rowHeight = 10;
+    int areaWidth = 0;
+    int areaHeight = 0;
+    int scrollX = 0;
+};
+
+}  // namespace report
