@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "app/startup.h"
+#include "controls/report/report_ctrl.h"
 #include "lobby/browser_dlg.h"
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
@@ -23,8 +24,8 @@ BOOL CBrowserApp::InitInstance() {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    // Until the report control exists, its template slot needs a class.
-    win::CWnd::RegisterClass("MFCReportCtrl", 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    // The dialog template holds a report control.
+    CReportCtrl::RegisterWindowClass();
 
     std::string title = startup::FormWindowTitle(CBrowserDlg::ReadMainIniValue("main", "name"));
     if (HWND running = FindWindowA("#32770", title.c_str())) {

@@ -1,0 +1,452 @@
+#include "controls/report/report_ctrl.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace report;
+
+// The records travel inside WM_NOTIFY: the header must be the platform's.
+static_assert(sizeof(NotifyHeader) == sizeof(NMHDR), "notification header size");
+static_assert(offsetof(NotifyHeader, window) == offsetof(NMHDR, hwndFrom), "notification window");
+static_assert(offsetof(NotifyHeader, id) == offsetof(NMHDR, idFrom), "notification id");
+static_assert(offsetof(NotifyHeader, code) == offsetof(NMHDR, code), "notification code");
+static_assert(sizeof(intptr_t) == sizeof(LPARAM) && sizeof(void*) == 4, "records of 32-bit fields");
+
+namespace {
+
+constexpr DWORD kHeaderStyle = CCS_TOP | HDS_BUTTONS | HDS_DRAGDROP | HDS_FULLDRAG;  // 0xC3
+
+}  // namespace
+
+bool CReportCtrl::RegisterWindowClass() {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), kClassName, &existing)) return true;
+    // Brush value 5 as the class always had it; the control paints its own background.
+    return win::CWnd::RegisterClass(kClassName, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW),
+                                    reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5)));
+}
+
+CReportCtrl::CReportCtrl() {
+    if (!RegisterWindowClass()) throw std::runtime_error("the MFCReportCtrl window class cannot be registered");
+    SetLeadByteTest([](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+    wheelLines = CReportCtrl::ReadWheelScrollLines();
+}
+
+CReportCtrl::~CReportCtrl() {
+    // Its items are told of their end while this object is still whole.
+    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
+win::RouteTable CReportCtrl::Routes() const {
+    using namespace win;
+    using C = CReportCtrl;
+    static const Route routes[] = {
+        OnMessage<WM_DESTROY, &C::OnDestroy>(),
+        OnMessage<WM_SIZE, &C::OnSize>(),
+        OnMessage<WM_SETFONT, &C::OnSetFont>(),
+        OnMessage<WM_GETFONT, &C::OnGetFont>(),
+        OnMessage<WM_SYSCOLORCHANGE, &C::OnSysColorChange>(),
+        OnMessage<WM_SETTINGCHANGE, &C::OnSettingChange>(),
+    };
+    return MakeRouteTable(routes);
+}
+
+bool CReportCtrl::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+    if (!CreateEx(0, kClassName, "", style, rect, parent, id)) return false;
+    if (Initialize()) return true;
+    DestroyWindow(hwnd);
+    return false;
+}
+
+bool CReportCtrl::SubclassWindow(HWND window) {
+    if (!win::CWnd::SubclassWindow(window)) return false;
+    if (!Initialize()) throw std::bad_alloc();
+    return true;
+}
+
+bool CReportCtrl::SubclassDlgItem(UINT id, HWND parent) {
+    return SubclassWindow(::GetDlgItem(parent, static_cast<int>(id)));
+}
+
+BOOL CReportCtrl::Initialize() {
+    if (!header && !CreateHeader()) return FALSE;
+    // The style before the font, so that the row height counts the grid line.
+    CacheStyle(static_cast<uint32_t>(GetWindowLongA(hwnd, GWL_STYLE)));
+    HWND parent = GetParent(hwnd);
+    HFONT parentFont = parent ? reinterpret_cast<HFONT>(::SendMessageA(parent, WM_GETFONT, 0, 0)) : nullptr;
+    if (parentFont) ApplyFont(parentFont, false);
+    ::SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
+    RECT rect;
+    GetClientRect(hwnd, &rect);
+    Layout(rect.right, rect.bottom);
+    LoadSystemColors();
+    return TRUE;
+}
+
+// --- the header seam ---------------------------------------------------------------
+
+bool CReportCtrl::CreateHeader() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | kHeaderStyle, 0, 0, 0, 0, hwnd, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    return header != nullptr;
+}
+
+void CReportCtrl::SetSortMark(int column, bool ascending) {
+    sortColumn = column;
+    sortAscending = ascending;
+    if (header) InvalidateRect(header, nullptr, TRUE);
+}
+
+int CReportCtrl::GetSortMark(bool* ascending) const {
+    if (ascending) *ascending = sortAscending;
+    return sortColumn;
+}
+
+void CReportCtrl::ShowSortMark(int subItem, bool ascending) { SetSortMark(HeaderIndexOf(subItem), ascending); }
+
+// --- columns -----------------------------------------------------------------------
+
+int CReportCtrl::ClampWidth(const SubItemDef& def, int width) {
+    if (width < 0) width = kDefaultColumnWidth;
+    width = std::max(width, def.minWidth);
+    if (def.maxWidth > 0) width = std::min(width, def.maxWidth);
+    return width;
+}
+
+void CReportCtrl::ReadColumns() {
+    const int count = header ? std::max(static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)), 0) : 0;
+    std::vector<int> order(static_cast<size_t>(count));
+    if (count) ::SendMessageA(header, HDM_GETORDERARRAY, count, reinterpret_cast<LPARAM>(order.data()));
+    std::vector<HeaderColumn> columns(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        HDITEMA item{};
+        item.mask = HDI_LPARAM | HDI_WIDTH;
+        ::SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        columns[static_cast<size_t>(i)] = {static_cast<int>(item.lParam), item.cxy};
+    }
+    SetColumns(columns, order);
+}
+
+bool CReportCtrl::ShowColumn(int subItem) {
+    SubItemDef* def = GetSubItem(subItem);
+    if (!def || !header || IsColumnShown(subItem)) return false;
+    def->width = ClampWidth(*def, def->width);
+    std::string caption = def->caption;
+    HDITEMA item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_LPARAM;
+    item.pszText = caption.data();
+    item.cxy = def->width;
+    const int align = static_cast<int>(def->format & FormatAlignMask);
+    item.fmt = HDF_STRING | (align == 3 ? HDF_LEFT : align);  // left, right and centre share the header's values
+    item.lParam = subItem;
+    const LRESULT count = ::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0);
+    if (::SendMessageA(header, HDM_INSERTITEMA, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&item)) < 0)
+        return false;
+    AdjustTotalColumnWidth(def->width);
+    ReadColumns();
+    UpdateScrollBars();
+    InvalidateRect(hwnd, &itemArea, FALSE);
+    return true;
+}
+
+int CReportCtrl::HideColumn(int subItem) {
+    const int index = HeaderIndexOf(subItem);
+    if (index < 0) return FALSE;
+    bool ascending;
+    const int sorted = GetSortMark(&ascending);
+    if (sorted == index)
+        SetSortMark(-1, ascending);
+    else if (sorted > index)
+        SetSortMark(sorted - 1, ascending);
+    HDITEMA item{};
+    item.mask = HDI_WIDTH;
+    ::SendMessageA(header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    const int result = static_cast<int>(::SendMessageA(header, HDM_DELETEITEM, index, 0));
+    AdjustTotalColumnWidth(-item.cxy);
+    ReadColumns();
+    UpdateScrollBars();
+    InvalidateRect(hwnd, &itemArea, FALSE);
+    return result;
+}
+
+bool CReportCtrl::SetColumnWidth(int subItem, int width) {
+    SubItemDef* def = GetSubItem(subItem);
+    if (!def) return false;
+    def->width = ClampWidth(*def, width);
+    const int index = HeaderIndexOf(subItem);
+    if (index >= 0) {
+        HDITEMA item{};
+        item.mask = HDI_WIDTH;
+        ::SendMessageA(header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+        AdjustTotalColumnWidth(def->width - item.cxy);
+        item.cxy = def->width;
+        ::SendMessageA(header, HDM_SETITEMA, index, reinterpret_cast<LPARAM>(&item));
+        ReadColumns();
+        UpdateScrollBars();
+        InvalidateRect(hwnd, &itemArea, FALSE);
+    }
+    return true;
+}
+
+// --- style, fonts, images, colours -------------------------------------------------
+
+BOOL CReportCtrl::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    if (!hwnd) return FALSE;
+    if (editor) EndEdit(TRUE, nullptr);
+    const DWORD style = (static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)) & ~remove) | add;
+    SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style));
+    if (swpFlags)
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    ChangeStyle(style);
+    Layout(client.right, client.bottom);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    return TRUE;
+}
+
+HFONT CReportCtrl::CurrentFont() const {
+    return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void CReportCtrl::ApplyFont(HFONT given, bool redraw) {
+    LOGFONTA logFont;
+    if (!given || !GetObjectA(given, sizeof logFont, &logFont)) return;
+    font.Reset(CreateFontIndirectA(&logFont));
+    logFont.lfWeight = FW_BOLD;
+    boldFont.Reset(CreateFontIndirectA(&logFont));
+    RecalcRowHeight();
+    if (redraw) {
+        Layout(client.right, client.bottom);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+}
+
+void CReportCtrl::RecalcRowHeight() {
+    TEXTMETRICA metrics{};
+    {
+        win::ClientDC dc(hwnd);
+        win::SelectScope select(dc, CurrentFont());
+        GetTextMetricsA(dc, &metrics);
+    }
+    int height = metrics.tmHeight + metrics.tmExternalLeading + 2 + ((Style() & HorizontalGrid) ? 1 : 0);
+    if (images && imageSize.cy + 1 > height) height = imageSize.cy + 1;
+    SetRowHeight(height);
+    checkSize = height - 2;
+}
+
+HIMAGELIST CReportCtrl::SetImageList(HIMAGELIST list) {
+    HIMAGELIST previous = images;
+    images = list;
+    int width = 0, height = 0;
+    if (list) ImageList_GetIconSize(list, &width, &height);
+    imageSize = {width, height};
+    RecalcRowHeight();
+    Layout(client.right, client.bottom);
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return previous;
+}
+
+HIMAGELIST CReportCtrl::SetCheckImageList(HIMAGELIST list) {
+    HIMAGELIST previous = checkImages;
+    checkImages = list;
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return previous;
+}
+
+void CReportCtrl::LoadSystemColors() {
+    static const int kIndices[kSystemColours] = {
+        COLOR_WINDOW,  COLOR_HIGHLIGHT, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_HIGHLIGHTTEXT, COLOR_WINDOWTEXT,
+        COLOR_BTNFACE, COLOR_BTNFACE,   COLOR_3DLIGHT, COLOR_BTNSHADOW,  COLOR_BTNHIGHLIGHT,  COLOR_3DDKSHADOW};
+    for (int i = 0; i < kSystemColours; ++i) colours[static_cast<size_t>(i)] = GetSysColor(kIndices[i]);
+}
+
+UINT CReportCtrl::ReadWheelScrollLines() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) != ERROR_SUCCESS) return 3;
+    char text[128] = "";
+    DWORD size = sizeof text - 1, type = 0;
+    const LONG status = RegQueryValueExA(key, "WheelScrollLines", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return 3;
+    return static_cast<UINT>(std::strtoul(text, nullptr, 10));
+}
+
+// --- layout and scrolling ------------------------------------------------------------
+
+void CReportCtrl::Layout(int width, int height) {
+    client = {0, 0, width, height};
+    headerRect = {0, 0, width, 0};
+    if (header && !(Style() & NoHeader)) {
+        RECT bounds = client;
+        WINDOWPOS place{};
+        HDLAYOUT layout{&bounds, &place};
+        if (::SendMessageA(header, HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(&layout)))
+            headerRect = {place.x, place.y, place.x + place.cx, place.y + place.cy};
+    }
+    itemArea = client;
+    itemArea.top = headerRect.bottom;
+    entryRect = {};
+    if (Style() & EntryRow) {
+        entryRect = {headerRect.left, itemArea.top, headerRect.right,
+                     itemArea.top + RowHeight() + 2 * GetSystemMetrics(SM_CYDLGFRAME)};
+        itemArea.top = entryRect.bottom;
+    }
+    SetItemArea(std::max<int>(itemArea.right - itemArea.left, 0), std::max<int>(itemArea.bottom - itemArea.top, 0));
+    HideTip();
+    UpdateScrollBars();
+    PlaceHeader();
+}
+
+void CReportCtrl::PlaceHeader() {
+    if (!header) return;
+    const bool hidden = (Style() & NoHeader) != 0;
+    const RECT place{-ScrollX(), headerRect.top, -ScrollX() + std::max(TotalColumnWidth(), ItemAreaWidth()),
+                     headerRect.bottom};
+    const bool visible = (GetWindowLongA(header, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (EqualRect(&place, &headerPlace) && visible != hidden) return;
+    headerPlace = place;
+    SetWindowPos(header, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (hidden ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
+}
+
+// Only a real change reaches the scroll bars: most inserts change nothing on
+// screen, and a bar drawn at once on every change costs more than the insert.
+void CReportCtrl::UpdateScrollBars() {
+    if (!hwnd || updatingScroll) return;
+    updatingScroll = true;
+    // Showing or hiding a bar resizes the item area; a second pass settles it.
+    for (int pass = 0; pass < 3 && ItemAreaWidth() > 0 && ItemAreaHeight() > 0; ++pass) {
+        const int rows = RowCount(), top = TopRow(), whole = VisibleRows(top, true);
+        const int width = ItemAreaWidth(), height = ItemAreaHeight(), total = TotalColumnWidth();
+        SetScrollX(std::clamp(ScrollX(), 0, std::max(total - width, 0)));
+        const ScrollState now{whole < rows ? rows - 1 : 0, whole, top, width < total ? total - 1 : 0, width, ScrollX()};
+        const bool vertical = now.verticalMax != shownScroll.verticalMax ||
+                              now.verticalPage != shownScroll.verticalPage ||
+                              now.verticalPos != shownScroll.verticalPos;
+        const bool horizontal = now.horizontalMax != shownScroll.horizontalMax ||
+                                now.horizontalPage != shownScroll.horizontalPage ||
+                                now.horizontalPos != shownScroll.horizontalPos;
+        if (!vertical && !horizontal) break;
+        shownScroll = now;
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        if (vertical) {
+            info.nMax = now.verticalMax;
+            info.nPage = static_cast<UINT>(now.verticalPage);
+            info.nPos = now.verticalPos;
+            SetScrollInfo(hwnd, SB_VERT, &info, FALSE);
+        }
+        if (horizontal) {
+            info.nMax = now.horizontalMax;
+            info.nPage = static_cast<UINT>(now.horizontalPage);
+            info.nPos = now.horizontalPos;
+            SetScrollInfo(hwnd, SB_HORZ, &info, FALSE);
+        }
+        HideTip();
+        // The bars, the entry row and the items are drawn at the next paint.
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+        if (ItemAreaHeight() == height && ItemAreaWidth() == width) break;
+    }
+    updatingScroll = false;
+    PlaceHeader();
+}
+
+void CReportCtrl::ScrollChanged() { UpdateScrollBars(); }
+
+void CReportCtrl::InvalidateRows(int first, int last) { RedrawItems(first, last); }
+
+void CReportCtrl::RedrawItems(int first, int last, bool updateNow) {
+    if (!hwnd) return;
+    // Every invalidation is a trip to the window system: only what is on screen goes.
+    if (first == -1 && !IsRectEmpty(&entryRect)) InvalidateRect(hwnd, &entryRect, FALSE);
+    if (last == -2 || last == first) {
+        int offset, height;
+        if (first >= 0 && RowOffset(first, offset, height)) {
+            RECT row{itemArea.left, itemArea.top + offset, itemArea.right, itemArea.top + offset + height};
+            InvalidateRect(hwnd, &row, FALSE);
+        }
+    } else {
+        // Rows that begin below a full screen change nothing on it.
+        const int top = TopRow(), shown = VisibleRows(top, false);
+        if (!(first >= top + shown && top + shown < RowCount())) InvalidateRect(hwnd, &itemArea, FALSE);
+    }
+    if (updateNow) UpdateWindow(hwnd);
+}
+
+void CReportCtrl::UpdateNow() {
+    if (hwnd) UpdateWindow(hwnd);
+}
+
+// --- notifications ---------------------------------------------------------------------
+
+intptr_t CReportCtrl::SendNotify(NotifyHeader& record) {
+    HWND parent = hwnd ? GetParent(hwnd) : nullptr;
+    if (!parent) return 0;
+    record.window = hwnd;
+    record.id = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
+    return ::SendMessageA(parent, WM_NOTIFY, record.id, reinterpret_cast<LPARAM>(&record));
+}
+
+// --- messages ------------------------------------------------------------------------------
+
+void CReportCtrl::OnDestroy() { DeleteAllItems(); }
+
+LRESULT CReportCtrl::OnSize(WPARAM, LPARAM lp) {
+    if (editor) EndEdit(TRUE, nullptr);
+    Layout(LOWORD(lp), HIWORD(lp));
+    return 0;
+}
+
+LRESULT CReportCtrl::OnSetFont(WPARAM wp, LPARAM lp) {
+    ApplyFont(reinterpret_cast<HFONT>(wp), LOWORD(lp) != 0);
+    return 0;
+}
+
+LRESULT CReportCtrl::OnGetFont(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(CurrentFont()); }
+
+LRESULT CReportCtrl::OnSysColorChange(WPARAM, LPARAM) {
+    LoadSystemColors();
+    InvalidateRect(hwnd, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT CReportCtrl::OnSettingChange(WPARAM, LPARAM) {
+    wheelLines = ReadWheelScrollLines();
+    return 0;
+}
+
+// --- painting, hit testing and editing: signatures only for now ----------------------------
+
+void CReportCtrl::DrawSubItem(HDC, const RECT&, ReportItem&) {}
+
+void CReportCtrl::DrawBackground(HDC dc, const RECT& rect, COLORREF colour) {
+    win::Brush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush);
+}
+
+BOOL CReportCtrl::BeginEdit(int, int, UINT) { return FALSE; }
+void CReportCtrl::EndEdit(BOOL, ReportEditNotify*) { editor = nullptr; }
+void CReportCtrl::PreShowTip(ReportItem&) {}
+void CReportCtrl::PaintItems(HDC) {}
+void CReportCtrl::DrawRow(HDC, const RECT&, const RECT&, int, bool) {}
+void CReportCtrl::DrawTreeButton(HDC, const RECT&, bool) {}
+int CReportCtrl::DrawImage(HDC, const RECT&, ReportItem&) { return 0; }
+int CReportCtrl::DrawCheck(HDC, const RECT&, ReportItem&) { return 0; }
+int CReportCtrl::DrawText(HDC, const RECT&, ReportItem&) { return 0; }
+
+int CReportCtrl::HitTest(ReportHitTest& hit) {
+    hit.flags = HitNowhere;
+    hit.node = 0;
+    hit.item = hit.row = -2;
+    hit.subItem = hit.column = -1;
+    hit.left = hit.top = hit.right = hit.bottom = 0;
+    return -2;
+}
