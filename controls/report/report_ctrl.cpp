@@ -75,7 +75,7 @@ bool CReportCtrl::SubclassDlgItem(UINT id, HWND parent) {
 }
 
 BOOL CReportCtrl::Initialize() {
-    if (!header && !CreateHeader()) return FALSE;
+    if (!header.GetSafeHwnd() && !CreateHeader()) return FALSE;
     // The style before the font, so that the row height counts the grid line.
     CacheStyle(static_cast<uint32_t>(GetWindowLongA(hwnd, GWL_STYLE)));
     HWND parent = GetParent(hwnd);
@@ -89,26 +89,17 @@ BOOL CReportCtrl::Initialize() {
     return TRUE;
 }
 
-// --- the header seam ---------------------------------------------------------------
+// --- the header -----------------------------------------------------------------------
 
 bool CReportCtrl::CreateHeader() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | kHeaderStyle, 0, 0, 0, 0, hwnd, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-    return header != nullptr;
+    return header.Create(kHeaderStyle, RECT{}, hwnd, 0);
 }
 
-void CReportCtrl::SetSortMark(int column, bool ascending) {
-    sortColumn = column;
-    sortAscending = ascending;
-    if (header) InvalidateRect(header, nullptr, TRUE);
-}
+void CReportCtrl::SetSortMark(int column, bool ascending) { header.SetSortColumn(column, ascending); }
 
-int CReportCtrl::GetSortMark(bool* ascending) const {
-    if (ascending) *ascending = sortAscending;
-    return sortColumn;
-}
+int CReportCtrl::GetSortMark(bool* ascending) const { return header.GetSortColumn(ascending); }
 
 void CReportCtrl::ShowSortMark(int subItem, bool ascending) { SetSortMark(HeaderIndexOf(subItem), ascending); }
 

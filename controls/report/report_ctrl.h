@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "controls/flatheader/right_click_header.h"
 #include "controls/report/report_model.h"
 #include "win/gdi.h"
 #include "win/wnd.h"
@@ -107,16 +108,13 @@ private:
     void PlaceHeader();
     static int ClampWidth(const report::SubItemDef& def, int width);
 
-    // The header seam: the header is reached through HDM_* messages only,
-    // which the flat header answers as well; the sort mark goes through the
-    // two functions below, which become its SetSortColumn and GetSortColumn.
+    // Columns go through the header's HDM_* messages; the sort mark through
+    // the flat header's own functions.
     bool CreateHeader();
     void SetSortMark(int column, bool ascending);
     int GetSortMark(bool* ascending) const;
 
-    HWND header = nullptr;
-    int sortColumn = -1;
-    bool sortAscending = false;
+    HeaderRightClickHeader header;
 
     win::Font font;  // none: the stock GUI font
     win::Font boldFont;

@@ -152,7 +152,7 @@ TEST_F(ReportWindow, MadeOrAttachedItInitializesOnce) {
         EXPECT_EQ(header, control.GetHeader());
         EXPECT_EQ(GetWindowLongA(header, GWL_STYLE) & 0xC3, 0xC3);
         EXPECT_EQ(GetDlgCtrlID(header), 0);
-        // The parent's font is copied, not shared; the header gets the same copy.
+        // The parent's font is copied, not shared; the header paints with a copy of ours.
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
         EXPECT_NE(font, parent.font);
         LOGFONTA copy{}, original{};
@@ -160,7 +160,10 @@ TEST_F(ReportWindow, MadeOrAttachedItInitializesOnce) {
         GetObjectA(parent.font, sizeof original, &original);
         EXPECT_STREQ(copy.lfFaceName, "Arial");
         EXPECT_EQ(copy.lfHeight, original.lfHeight);
-        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)), font);
+        LOGFONTA headerFont{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(header, WM_GETFONT, 0, 0)), sizeof headerFont, &headerFont);
+        EXPECT_STREQ(headerFont.lfFaceName, "Arial");
+        EXPECT_EQ(headerFont.lfHeight, original.lfHeight);
         EXPECT_EQ(control.Style(), static_cast<uint32_t>(GetWindowLongA(control, GWL_STYLE)));
         // The row height of the font counts the grid line of a style given at creation.
         TEXTMETRICA metrics{};
