@@ -108,12 +108,13 @@ Process& Process::operator=(Process&& other) noexcept {
 
 Process::~Process() { Kill(); }
 
-bool Process::Start(const std::string& exe, const std::string& arguments, const std::string& workingDir) {
+bool Process::Start(const std::string& exe, const std::string& arguments, const std::string& workingDir,
+                    DWORD creationFlags) {
     Kill();
     std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
                           workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info) != FALSE;
 }
 

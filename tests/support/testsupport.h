@@ -46,7 +46,9 @@ public:
     Process& operator=(const Process&) = delete;
     ~Process();
 
-    bool Start(const std::string& exe, const std::string& arguments, const std::string& workingDir);
+    // creationFlags as CreateProcess takes them (DEBUG_ONLY_THIS_PROCESS, ...).
+    bool Start(const std::string& exe, const std::string& arguments, const std::string& workingDir,
+               DWORD creationFlags = 0);
     DWORD Id() const { return info.dwProcessId; }
     HANDLE Handle() const { return info.hProcess; }
     bool Running() const;
