@@ -87,6 +87,7 @@ private:
     // Sends and waits until the browser has returned, serving its sends to us
     // and answering the boxes it shows meanwhile.
     bool Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp);
+    bool BrowserEnded();
     bool AnswerBoxes();
     bool AnswerInput(HWND dialog);
     void OnCommand(const FakeMainClient::Command& command);
@@ -96,7 +97,9 @@ private:
     SIZE_T PrivateBytes() const;
     bool CheckFaults();
     bool CheckFiles();
-    void Stop();
+    bool Checkpoint();
+    bool PlayAll();
+    bool Stop();
     bool Fail(const std::string& reason);
 
     Options options;
@@ -114,6 +117,9 @@ private:
     std::set<HWND> answering;  // boxes being answered further up the stack
     long boxesAnswered = 0;
     long inputsAnswered = 0;
+    long warmup = 0;  // memory is compared from this message on
+    DWORD started = 0;
+    SIZE_T baseline = 0, peak = 0, last = 0;
     std::string failure;
 };
 
@@ -141,7 +147,8 @@ bool Storm::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
     bool* done = new bool(false);
     if (!SendMessageCallbackA(target, msg, wp, lp, Returned, reinterpret_cast<ULONG_PTR>(done))) {
         delete done;
-        return Fail("cannot send message " + std::to_string(msg));
+        // A window that went away may be a browser on its way out.
+        return browser.WaitExit(2000) ? BrowserEnded() : Fail("cannot send message " + std::to_string(msg));
     }
     DWORD start = GetTickCount();
     for (;;) {
@@ -150,11 +157,7 @@ bool Storm::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
         if (*done) break;
         if (!failure.empty()) return false;
         DWORD waited = GetTickCount() - start;
-        if (!browser.Running()) {
-            DWORD code = 0;
-            GetExitCodeProcess(browser.Handle(), &code);
-            return Fail("the browser ended (exit code " + std::to_string(code) + ")");
-        }
+        if (!browser.Running()) return BrowserEnded();
         if (waited >= static_cast<DWORD>(kStepBoundMs))
             return Fail("message " + std::to_string(msg) + " did not return within " +
                         std::to_string(kStepBoundMs / 1000) + " s");
@@ -164,6 +167,12 @@ bool Storm::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
     }
     delete done;
     return true;
+}
+
+bool Storm::BrowserEnded() {
+    DWORD code = 0;
+    GetExitCodeProcess(browser.Handle(), &code);
+    return Fail("the browser ended (exit code " + std::to_string(code) + ")");
 }
 
 bool Storm::AnswerBoxes() {
@@ -321,56 +330,65 @@ bool Storm::CheckFiles() {
     return true;
 }
 
-void Storm::Stop() {
+// Closes the browser as a user would, so that its way out is stormed too.
+bool Storm::Stop() {
+    bool closed = true;
     if (browser.Running() && window) {
         PostMessageA(window, WM_CLOSE, 0, 0);
-        if (!browser.WaitExit(10000)) Print("storm: the browser did not close; ended by its id");
+        closed = browser.WaitExit(10000);
     }
     browser.Kill();
+    bool ok = CheckFaults() && (closed || Fail("the browser did not close; ended by its id"));
     reg::CleanSystemKeys();
     if (failure.empty() && !options.keep)
         RemoveTree(dir);
     else
         Print("storm: the working folder is kept: " + dir);
+    return ok;
 }
 
-int Storm::Run() {
-    long warmup = options.warmup >= 0 ? options.warmup : std::min(options.count / 10, 10000L);
-    Print("storm: seed " + std::to_string(options.seed) + ", " + std::to_string(options.count) +
-          " messages, memory from message " + std::to_string(warmup));
-    DWORD started = GetTickCount();
-    SIZE_T baseline = 0, peak = 0, last = 0;
-    bool ok = Start();
-    if (ok && warmup == 0) baseline = PrivateBytes();
-    for (long next = 1; ok && next <= options.count; next++) {
-        index = next;
+// Every kCheckEvery messages: the browser answers, and its memory is taken.
+bool Storm::Checkpoint() {
+    if (!StillAnswers() || !Settle(window, kAnswerBoundMs)) return false;
+    last = PrivateBytes();
+    if (index == warmup) baseline = last;
+    if (index >= warmup) peak = std::max(peak, last);
+    if (index % (options.count >= 100000 ? 10000 : kCheckEvery) == 0) {
+        Print("storm: " + std::to_string(index) + " messages, " + std::to_string((GetTickCount() - started) / 1000) +
+              " s, private " + Megabytes(last));
+    }
+    return true;
+}
+
+bool Storm::PlayAll() {
+    if (!Start()) return false;
+    if (warmup == 0) baseline = PrivateBytes();
+    for (index = 1; index <= options.count; index++) {
         Step step = plan.Next();
         DWORD stepStart = GetTickCount();
         bool played = Play(step) && CheckFaults();
-        if (options.trace)
+        if (options.trace || !played) {
             Print(std::to_string(index) + " " + step.Describe() + " (" + std::to_string(GetTickCount() - stepStart) +
                   " ms)");
-        if (!played) {
-            Print("storm: message " + std::to_string(index) + ": " + step.Describe());
-            ok = false;
-            break;
         }
-        if (index % kCheckEvery == 0 || index == options.count || index == warmup) {
-            ok = StillAnswers() && Settle(window, kAnswerBoundMs);
-            last = PrivateBytes();
-            if (index == warmup) baseline = last;
-            if (index >= warmup) peak = std::max(peak, last);
-            if (index % (options.count >= 100000 ? 10000 : kCheckEvery) == 0)
-                Print("storm: " + std::to_string(index) + " messages, " +
-                      std::to_string((GetTickCount() - started) / 1000) + " s, private " + Megabytes(last));
-        }
+        if (!played) return false;
+        if ((index % kCheckEvery == 0 || index == options.count || index == warmup) && !Checkpoint()) return false;
     }
-    DWORD seconds = (GetTickCount() - started + 500) / 1000;
-    if (ok && baseline == 0) ok = Fail("the browser's private memory could not be read");
-    if (ok && last > baseline && last - baseline >= kGrowthLimit)
-        ok = Fail("private memory grew by " + Megabytes(last - baseline) + " after message " + std::to_string(warmup));
-    if (ok) ok = CheckFiles();
-    Stop();
+    index = options.count;
+    if (baseline == 0) return Fail("the browser's private memory could not be read");
+    if (last > baseline && last - baseline >= kGrowthLimit)
+        return Fail("private memory grew by " + Megabytes(last - baseline) + " after message " +
+                    std::to_string(warmup));
+    return CheckFiles();
+}
+
+int Storm::Run() {
+    warmup = options.warmup >= 0 ? options.warmup : std::min(options.count / 10, 10000L);
+    Print("storm: seed " + std::to_string(options.seed) + ", " + std::to_string(options.count) +
+          " messages, memory from message " + std::to_string(warmup));
+    started = GetTickCount();
+    bool ok = PlayAll();
+    ok = Stop() && ok;
     if (!ok) {
         Print("storm: FAILED (seed " + std::to_string(options.seed) + ", at message " + std::to_string(index) +
               "): " + failure);
@@ -378,10 +396,11 @@ int Storm::Run() {
     }
     long growth = static_cast<long>(last) - static_cast<long>(baseline);
     Print("storm: passed: seed " + std::to_string(options.seed) + ", " + std::to_string(options.count) +
-          " messages in " + std::to_string(seconds) + " s; private memory " + Megabytes(baseline) + " at message " +
-          std::to_string(warmup) + ", " + Megabytes(last) + " at the end (growth " + std::to_string(growth / 1024) +
-          " KB, peak " + Megabytes(peak) + ", limit 8 MB); " + std::to_string(boxesAnswered) + " message boxes and " +
-          std::to_string(inputsAnswered) + " input dialogs answered");
+          " messages in " + std::to_string((GetTickCount() - started + 500) / 1000) + " s; private memory " +
+          Megabytes(baseline) + " at message " + std::to_string(warmup) + ", " + Megabytes(last) +
+          " at the end (growth " + std::to_string(growth / 1024) + " KB, peak " + Megabytes(peak) + ", limit 8 MB); " +
+          std::to_string(boxesAnswered) + " message boxes and " + std::to_string(inputsAnswered) +
+          " input dialogs answered");
     return 0;
 }
 
