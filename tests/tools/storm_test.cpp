@@ -96,6 +96,76 @@ TEST(StormPlan, StepsReachEveryEdge) {
         EXPECT_TRUE(inputs.count(message)) << message;
 }
 
+// Each kind sends its message with the values its handler reads, so that no
+// handler quietly drops out of the storm.
+TEST(StormPlan, EachKindCarriesItsValues) {
+    struct Expected {
+        Kind kind;
+        unsigned message;
+        std::set<std::string> values;
+    } table[] = {
+        {Kind::Join, 9027, {"BR_TEMP", "BR_TEMP1", "BR_TEMP2", "BR_TEMP3"}},
+        {Kind::Leave, 9027, {"BR_TEMP1", "BR_TEMP2", "BR_TEMP3"}},
+        {Kind::Chat, 9025, {"BR_TEMP", "BR_TEMP4"}},
+        {Kind::AddBuddy, 9036, {"BR_TEMP1", "BR_TEMP2"}},
+        {Kind::BuddyStatus, 9039, {}},
+        {Kind::MyId, 9032, {}},
+        {Kind::Online, 9028, {}},
+        {Kind::ForeignAddress, 8829, {}},
+        {Kind::OpenAddress, 8830, {"URL"}},
+        {Kind::SitePage, 8828, {"MAINCLIENT"}},
+        {Kind::Tick, wm::kTimer, {}},
+    };
+    for (const Expected& expected : table) {
+        int seen = 0;
+        for (const Step& step : Steps()) {
+            if (step.kind != expected.kind) continue;
+            seen++;
+            EXPECT_EQ(step.message, expected.message) << step.Describe();
+            std::set<std::string> values;
+            for (const RegistryWrite& write : step.writes) {
+                values.insert(write.name);
+                EXPECT_EQ(write.key.empty(), write.name != "MAINCLIENT") << step.Describe();
+            }
+            // The login values may come along with an address.
+            if (expected.kind == Kind::OpenAddress) values = {values.count("URL") ? "URL" : "no URL"};
+            EXPECT_EQ(values, expected.values) << step.Describe();
+        }
+        EXPECT_GT(seen, 10) << KindName(expected.kind);
+    }
+}
+
+TEST(StormPlan, PlayersCanBeAnsweredAndReachTheLimits) {
+    Plan plan(16);
+    std::set<int32_t> ids;
+    std::set<size_t> lengths;
+    bool upperCase = false;
+    for (const Player& player : plan.Players()) {
+        ids.insert(player.id);
+        lengths.insert(player.nickname.size());
+        // The input dialog types upper case: such players can be added with "A".
+        upperCase = upperCase || player.nickname.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+    }
+    EXPECT_EQ(ids.size(), plan.Players().size());
+    EXPECT_TRUE(upperCase);
+    EXPECT_GT(*lengths.rbegin(), 20u);
+}
+
+TEST(StormPlan, DescriptionsNameWhatWasSent) {
+    Step step;
+    step.kind = Kind::Join;
+    step.message = 9027;
+    step.wParam = 1007;
+    step.lParam = 0x101;
+    step.writes = {{"", "BR_TEMP2", "ANNA"}, {"", "BR_TEMP", std::string(260, 'x'), ValueType::Binary}};
+    EXPECT_EQ(step.Describe(), "join send 9027 wParam=0x000003EF lParam=0x00000101 BR_TEMP2[4] BR_TEMP[260 raw]");
+    step = Step();
+    step.kind = Kind::HeaderInput;
+    step.target = Target::Header;
+    step.input = {{wm::kLButtonDown, 1, 100, 200}, {wm::kLButtonUp, 0, 100, 200}};
+    EXPECT_EQ(step.Describe(), "header-input to the header: 0201(1@100,200) 0202(0@100,200)");
+}
+
 // The storm attacks the browser's handling, not its ways out: a posted key
 // would pass the dialog manager (Escape closes the window), and no command
 // may be Exit, Cancel or Minimize.
