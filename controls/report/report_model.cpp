@@ -732,8 +732,9 @@ void ReportModel::SelectRows(int first, int last, bool select, bool keep, bool t
         if (const uint32_t key = KeyOfRow(first)) SetFocusKey(key);
     }
     if (first > last) std::swap(first, last);
+    // Row -1 is an item only with the entry row.
     if (select)
-        for (int row = std::max(first, -1); row <= last && row < RowCount(); ++row)
+        for (int row = std::max(first, (style & EntryRow) ? -1 : 0); row <= last && row < RowCount(); ++row)
             if (const uint32_t key = KeyOfRow(row)) SetSelected(key, toggle, true, notify);
     InvalidateRows(first, select ? last : first);
     if (select && !keep) {

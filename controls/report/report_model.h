@@ -63,11 +63,53 @@ struct NodeInfo {
 
 using CompareCallback = int (*)(int itemA, int subItemA, int itemB, int subItemB, intptr_t user);
 
+// A rectangle in the control's client coordinates (right and bottom exclusive).
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    bool operator==(const Box& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
+// Parts of a cell for GetItemBox.
+enum CellPart { PartCell = 0, PartImage = 1, PartCheck = 2, PartText = 3, PartTextToRowEnd = 4 };
+
+// Scroll requests, numbered as the scroll bar messages number them.
+enum ScrollCode {
+    ScrollLineUp = 0,
+    ScrollLineDown = 1,
+    ScrollPageUp = 2,
+    ScrollPageDown = 3,
+    ScrollThumbPosition = 4,
+    ScrollThumbTrack = 5,
+    ScrollTop = 6,
+    ScrollBottom = 7,
+};
+
+// The keys with an action of their own (virtual-key codes).
+namespace keys {
+constexpr uint32_t Escape = 0x1B, Space = 0x20, PageUp = 0x21, PageDown = 0x22, End = 0x23, Home = 0x24, Left = 0x25,
+                   Up = 0x26, Right = 0x27, Down = 0x28;
+}  // namespace keys
+
+// What a wheel turn asks for: `count` requests of `code`, or, when `direct`,
+// one move of the top row by `count` rows in that direction.
+struct WheelSteps {
+    int code = ScrollLineUp;
+    int count = 0;
+    bool direct = false;
+};
+
 class ReportModel {
 public:
     static constexpr int kDefaultColumnWidth = 200;
     static constexpr int kTextBufferSize = 256;
     static constexpr int kCacheSlots = 128;
+    static constexpr int kTextMargin = 6;
+    static constexpr uint32_t kWheelPages = 0xFFFFFFFFu;  // lines per notch meaning a page
 
     ReportModel();
     virtual ~ReportModel();
@@ -159,6 +201,47 @@ public:
     int ScrollX() const { return scrollX; }
     void SetScrollX(int x) { scrollX = x; }
     bool EnsureVisible(int item, bool wholeRows);
+    // Moves the top row by `rows` (negative: up), within the rows there are.
+    void ScrollRows(int rows);
+    // Scrolls horizontally to `x`, within the columns.
+    void ScrollToX(int x);
+
+    // Geometry: the item area and the entry row (its row, inside its frame)
+    // in client coordinates, and the widths of a cell's image and check.
+    void SetAreas(const Box& items, const Box& entryRow);
+    const Box& ItemBox() const { return itemBox; }
+    const Box& EntryRowBox() const { return entryBox; }
+    void SetPartWidths(int image, int check);
+    int ImageWidth() const { return imageWidth; }
+    int CheckWidth() const { return checkWidth; }
+    // Columns by display position, in pixels from the first column's left edge.
+    int ColumnLeft(int position) const;
+    int ColumnWidth(int position) const;
+    int ColumnAtOffset(int x) const;  // -1 when no column is there
+    bool ColumnTakesFocus(int position) const;
+    // How far an indent pushes the first column's content; never overflows.
+    int IndentPixels(int indent) const;
+    // A row the focus may take: a shown row, or -1 with the entry row.
+    bool IsRow(int row) const;
+    // Rectangles of a row (column -1: all of it) and of a part of a cell;
+    // false when the row is not on screen or the part is not there.
+    bool GetRowBox(int row, int column, Box& box, int part = PartCell);
+    bool GetItemBox(int item, int subItem, Box& box, int part);
+    int HitTest(ReportHitTest& hit);
+
+    // What the scroll bars, the wheel and the keys ask for, in rows and pixels.
+    int VerticalScrollTarget(int code, int thumb);
+    int HorizontalScrollTarget(int code, int thumb) const;
+    WheelSteps WheelScroll(int delta, uint32_t linesPerNotch);
+    // A key press: -2059 first, then the key's action; true when the key
+    // goes on to the default handling.
+    bool KeyDown(uint32_t key, uint32_t flags, bool shift, bool ctrl);
+    // The key before a character asks for an edit of the focused cell.
+    bool EditOnCharacter() const;
+    // A left or right click on a row (-2 none) and display column: focus and
+    // selection; true when it was a click on the already focused cell.
+    bool ClickRow(int row, int column, bool shift, bool ctrl, bool hadFocus);
+    void RightClickRow(int row, bool shift, bool ctrl);
 
     // The replaceable operations without a window, in table order.
     virtual std::string GetItemString(int item, char separator);
@@ -183,6 +266,9 @@ protected:
     virtual void HideTip();
     virtual void ShowSortMark(int subItem, bool ascending);
     virtual void UpdateNow();
+    // The item and subitem of a row and column, and the item's param, for a
+    // notification record.
+    void DescribeCell(int row, int column, ReportNotify& n);
 
     bool IsVirtual() const { return (style & VirtualItems) != 0; }
     bool TreeShown() const { return (style & TreeStyles) != 0; }
@@ -278,6 +364,22 @@ private:
     void DeselectDescendants(uint32_t slot);
     bool IsAncestorSlot(uint32_t ancestor, uint32_t slot) const;
 
+    // Input.
+    void MoveFocusTo(int target, bool shift, bool ctrl);
+    bool ArrowLeftRight(bool right);
+    bool TreeLeftRight(bool right);
+    void MoveFocusColumn(bool right);
+    void ShowColumnAt(int position);
+    int ValidAnchor(int fallback) const { return IsRow(anchorRow) ? anchorRow : fallback; }
+    // What of a cell takes room before its text: its own image and check, or
+    // the space its column reserves for them.
+    struct CellParts {
+        uint32_t state = 0;
+        int indent = -1;
+        bool image = false, check = false, imageSpace = false, checkSpace = false;
+    };
+    CellParts ReadCellParts(int item, int subItem);
+
     // Focus hand-over around tree changes.
     SlotRef BeginHandover();
     void EndHandover(SlotRef node);
@@ -320,6 +422,10 @@ private:
     int areaWidth = 0;
     int areaHeight = 0;
     int scrollX = 0;
+    Box itemBox, entryBox;
+    int imageWidth = 0;
+    int checkWidth = 8;
+    bool editOnCharacter = false;
 };
 
 }  // namespace report

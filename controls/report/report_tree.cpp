@@ -499,10 +499,7 @@ void ReportModel::SetTopRow(int row) {
     UpdateScroll();
 }
 
-void ReportModel::SetItemArea(int width, int height) {
-    areaWidth = width;
-    areaHeight = height;
-}
+void ReportModel::SetItemArea(int width, int height) { SetAreas({0, 0, width, height}, {}); }
 
 int ReportModel::RowPixelHeight(int row) {
     const int item = RowToItem(row);
