@@ -53,6 +53,28 @@ win::RouteTable CReportCtrl::Routes() const {
         OnMessage<WM_GETFONT, &C::OnGetFont>(),
         OnMessage<WM_SYSCOLORCHANGE, &C::OnSysColorChange>(),
         OnMessage<WM_SETTINGCHANGE, &C::OnSettingChange>(),
+        OnRawMessage<WM_NCCALCSIZE, &C::OnNcCalcSize>(),
+        OnRawMessage<WM_NCPAINT, &C::OnNcPaint>(),
+        OnRawMessage<WM_PAINT, &C::OnPaint>(),
+        OnRawMessage<WM_PRINTCLIENT, &C::OnPrintClient>(),
+        OnRawMessage<WM_ERASEBKGND, &C::OnEraseBackground>(),
+        OnRawMessage<WM_ENABLE, &C::OnEnable>(),
+        OnRawMessage<WM_PALETTECHANGED, &C::OnPaletteChanged>(),
+        OnRawMessage<WM_QUERYNEWPALETTE, &C::OnQueryNewPalette>(),
+        OnRawMessage<WM_LBUTTONDOWN, &C::OnLButtonDown>(),
+        OnRawMessage<WM_RBUTTONDOWN, &C::OnRButtonDown>(),
+        OnRawMessage<WM_LBUTTONDBLCLK, &C::OnLButtonDblClk>(),
+        OnRawMessage<WM_MOUSEMOVE, &C::OnMouseMove>(),
+        OnRawMessage<WM_MOUSEWHEEL, &C::OnMouseWheel>(),
+        OnRawMessage<WM_VSCROLL, &C::OnVScroll>(),
+        OnRawMessage<WM_HSCROLL, &C::OnHScroll>(),
+        OnRawMessage<WM_KEYDOWN, &C::OnKeyDown>(),
+        OnRawMessage<WM_CHAR, &C::OnChar>(),
+        OnRawMessage<WM_GETDLGCODE, &C::OnGetDlgCode>(),
+        OnRawMessage<WM_SETFOCUS, &C::OnSetFocus>(),
+        OnRawMessage<WM_KILLFOCUS, &C::OnKillFocus>(),
+        OnRawMessage<WM_NOTIFY, &C::OnNotify>(),
+        OnRawMessage<kHideColumnLater, &C::OnHideColumnLater>(),
     };
     return MakeRouteTable(routes);
 }
@@ -76,11 +98,13 @@ bool CReportCtrl::SubclassDlgItem(UINT id, HWND parent) {
 
 BOOL CReportCtrl::Initialize() {
     if (!header.GetSafeHwnd() && !CreateHeader()) return FALSE;
+    if (!tip.GetSafeHwnd() && !tip.Create(hwnd)) return FALSE;
     // The style before the font, so that the row height counts the grid line.
     CacheStyle(static_cast<uint32_t>(GetWindowLongA(hwnd, GWL_STYLE)));
     HWND parent = GetParent(hwnd);
     HFONT parentFont = parent ? reinterpret_cast<HFONT>(::SendMessageA(parent, WM_GETFONT, 0, 0)) : nullptr;
-    if (parentFont) ApplyFont(parentFont, false);
+    // Without a parent font the control still needs its own copy and a bold one.
+    ApplyFont(parentFont ? parentFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), false);
     ::SendMessageA(header, WM_SETFONT, reinterpret_cast<WPARAM>(CurrentFont()), FALSE);
     RECT rect;
     GetClientRect(hwnd, &rect);
@@ -94,6 +118,7 @@ BOOL CReportCtrl::Initialize() {
 bool CReportCtrl::CreateHeader() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
+    header.SetRightClickHandler([this](int item, POINT) { return OnHeaderRightClick(item); });
     return header.Create(kHeaderStyle, RECT{}, hwnd, 0);
 }
 
@@ -124,6 +149,11 @@ void CReportCtrl::ReadColumns() {
         columns[static_cast<size_t>(i)] = {static_cast<int>(item.lParam), item.cxy};
     }
     SetColumns(columns, order);
+    columnsDirty = false;
+    // The header's widths are the truth; the running sum follows them.
+    int total = 0;
+    for (const HeaderColumn& column : columns) total += std::max(column.width, 0);
+    AdjustTotalColumnWidth(total - TotalColumnWidth());
 }
 
 bool CReportCtrl::ShowColumn(int subItem) {
@@ -230,6 +260,7 @@ void CReportCtrl::RecalcRowHeight() {
     if (images && imageSize.cy + 1 > height) height = imageSize.cy + 1;
     SetRowHeight(height);
     checkSize = height - 2;
+    SetPartWidths(images ? imageSize.cx : 0, checkSize);
 }
 
 HIMAGELIST CReportCtrl::SetImageList(HIMAGELIST list) {
@@ -289,7 +320,13 @@ void CReportCtrl::Layout(int width, int height) {
                      itemArea.top + RowHeight() + 2 * GetSystemMetrics(SM_CYDLGFRAME)};
         itemArea.top = entryRect.bottom;
     }
-    SetItemArea(std::max<int>(itemArea.right - itemArea.left, 0), std::max<int>(itemArea.bottom - itemArea.top, 0));
+    // The entry row's row sits inside its frame.
+    const int frame = GetSystemMetrics(SM_CYDLGFRAME);
+    const Box entryRow = IsRectEmpty(&entryRect)
+                             ? Box{}
+                             : Box{entryRect.left, entryRect.top + frame, entryRect.right, entryRect.bottom - frame};
+    itemArea.bottom = std::max(itemArea.bottom, itemArea.top);
+    SetAreas({itemArea.left, itemArea.top, itemArea.right, itemArea.bottom}, entryRow);
     HideTip();
     UpdateScrollBars();
     PlaceHeader();
@@ -376,6 +413,11 @@ void CReportCtrl::UpdateNow() {
     if (hwnd) UpdateWindow(hwnd);
 }
 
+// Items change often; only a tip on screen needs hiding.
+void CReportCtrl::HideTip() {
+    if (tip.GetSafeHwnd() && IsWindowVisible(tip)) tip.HideTip();
+}
+
 // --- notifications ---------------------------------------------------------------------
 
 intptr_t CReportCtrl::SendNotify(NotifyHeader& record) {
@@ -405,6 +447,7 @@ LRESULT CReportCtrl::OnGetFont(WPARAM, LPARAM) { return reinterpret_cast<LRESULT
 
 LRESULT CReportCtrl::OnSysColorChange(WPARAM, LPARAM) {
     LoadSystemColors();
+    ::SendMessageA(header, WM_SYSCOLORCHANGE, 0, 0);
     InvalidateRect(hwnd, nullptr, FALSE);
     return 0;
 }
@@ -412,32 +455,4 @@ LRESULT CReportCtrl::OnSysColorChange(WPARAM, LPARAM) {
 LRESULT CReportCtrl::OnSettingChange(WPARAM, LPARAM) {
     wheelLines = ReadWheelScrollLines();
     return 0;
-}
-
-// --- painting, hit testing and editing: signatures only for now ----------------------------
-
-void CReportCtrl::DrawSubItem(HDC, const RECT&, ReportItem&) {}
-
-void CReportCtrl::DrawBackground(HDC dc, const RECT& rect, COLORREF colour) {
-    win::Brush brush(CreateSolidBrush(colour));
-    FillRect(dc, &rect, brush);
-}
-
-BOOL CReportCtrl::BeginEdit(int, int, UINT) { return FALSE; }
-void CReportCtrl::EndEdit(BOOL, ReportEditNotify*) { editor = nullptr; }
-void CReportCtrl::PreShowTip(ReportItem&) {}
-void CReportCtrl::PaintItems(HDC) {}
-void CReportCtrl::DrawRow(HDC, const RECT&, const RECT&, int, bool) {}
-void CReportCtrl::DrawTreeButton(HDC, const RECT&, bool) {}
-int CReportCtrl::DrawImage(HDC, const RECT&, ReportItem&) { return 0; }
-int CReportCtrl::DrawCheck(HDC, const RECT&, ReportItem&) { return 0; }
-int CReportCtrl::DrawText(HDC, const RECT&, ReportItem&) { return 0; }
-
-int CReportCtrl::HitTest(ReportHitTest& hit) {
-    hit.flags = HitNowhere;
-    hit.node = 0;
-    hit.item = hit.row = -2;
-    hit.subItem = hit.column = -1;
-    hit.left = hit.top = hit.right = hit.bottom = 0;
-    return -2;
 }

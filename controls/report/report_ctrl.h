@@ -1,21 +1,24 @@
-// CReportCtrl: the report control's window ("MFCReportCtrl"), a thin shell
-// over its model. It owns the header, forwards the model's notifications to
-// its parent as WM_NOTIFY, and keeps the scroll bars, the areas and the fonts.
+// CReportCtrl: the report control's window ("MFCReportCtrl") over its model.
+// It owns the header and the tip window, forwards the model's notifications
+// to its parent as WM_NOTIFY, keeps the scroll bars, the areas and the fonts
+// (report_ctrl.cpp), paints (report_paint.cpp) and takes the mouse, the keys,
+// the header's notifications and in-place edits (report_input.cpp).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
+#include <string>
 
 #include "controls/flatheader/right_click_header.h"
 #include "controls/report/report_model.h"
+#include "controls/report/report_tip.h"
 #include "win/gdi.h"
 #include "win/wnd.h"
 
 class CReportCtrl : public win::CWnd, public report::ReportModel {
 public:
     static constexpr char kClassName[] = "MFCReportCtrl";
-    static constexpr int kTextMargin = 6;
     // Registers the window class unless it exists.
     static bool RegisterWindowClass();
 
@@ -31,8 +34,7 @@ public:
     // The replaceable operations, in table order. GetItemString (2),
     // CompareCells (5), CompareItems (6), Notify (9), the record cache and
     // access (12-17), SelectRows (19), SortRows (26) and SortChildren (27)
-    // come from the model. Painting, hit testing and editing keep their
-    // signatures here; their bodies arrive with the control's painting and input.
+    // come from the model.
     virtual BOOL Initialize();                                                            // 1
     virtual void DrawSubItem(HDC dc, const RECT& cell, report::ReportItem& item);         // 3
     virtual void DrawBackground(HDC dc, const RECT& rect, COLORREF colour);               // 4
@@ -54,11 +56,27 @@ public:
     int HideColumn(int subItem);
     bool SetColumnWidth(int subItem, int width);
     int HitTest(report::ReportHitTest& hit);
+    // Row -1 is the entry row; column -1 the whole row; part 4 ends the row
+    // at the last column's end. False when the row is not on screen.
+    bool GetRowRect(int row, int column, RECT& rect, int part = report::PartCell);
+    // Parts 0-4: the cell, its image, its check, its text, its text to the
+    // row's end (the first column's cell for that one).
+    bool GetItemRect(int item, int subItem, RECT& rect, int part);
+    // The room the cell's content takes; subitem -1 gives the default column width.
+    SIZE MeasureCell(int item, int subItem);
+    // The first and last rows (last -2: first only), with the update at once.
     void RedrawItems(int first, int last, bool updateNow = false);
     HIMAGELIST GetImageList() const { return images; }
     HIMAGELIST SetImageList(HIMAGELIST list);
     HIMAGELIST SetCheckImageList(HIMAGELIST list);
     HWND GetHeader() const { return header; }
+    // Shown centred in the item area while there are no rows; "" shows nothing.
+    void SetEmptyText(const std::string& text) { emptyText = text; }
+    const std::string& GetEmptyText() const { return emptyText; }
+    CReportTipCtrl& GetTip() { return tip; }
+    HWND GetEditor() const { return editor; }
+    // The control, or a child of it, has the keyboard focus.
+    bool HasKeyboardFocus() const { return keyboardFocus; }
     // The header's sort mark: a header item index (-1 none) and its direction.
     int GetSortColumn(bool* ascending) const { return GetSortMark(ascending); }
 
@@ -90,16 +108,70 @@ protected:
     void ScrollChanged() override;
     void ShowSortMark(int subItem, bool ascending) override;
     void UpdateNow() override;
+    void HideTip() override;
     void Layout(int width, int height);
 
 private:
+    // Posted to itself: a column dragged off the header goes once the drag is over.
+    static constexpr UINT kHideColumnLater = WM_USER + 0x40;
+
     void OnDestroy();
     LRESULT OnSize(WPARAM, LPARAM);
     LRESULT OnSetFont(WPARAM, LPARAM);
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSysColorChange(WPARAM, LPARAM);
     LRESULT OnSettingChange(WPARAM, LPARAM);
+    LRESULT OnNcCalcSize(WPARAM, LPARAM);
+    LRESULT OnNcPaint(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnPrintClient(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+    LRESULT OnEnable(WPARAM, LPARAM);
+    LRESULT OnPaletteChanged(WPARAM, LPARAM);
+    LRESULT OnQueryNewPalette(WPARAM, LPARAM);
 
+    // report_input.cpp
+    LRESULT OnLButtonDown(WPARAM, LPARAM);
+    LRESULT OnRButtonDown(WPARAM, LPARAM);
+    LRESULT OnLButtonDblClk(WPARAM, LPARAM);
+    LRESULT OnMouseMove(WPARAM, LPARAM);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
+    LRESULT OnVScroll(WPARAM, LPARAM);
+    LRESULT OnHScroll(WPARAM, LPARAM);
+    LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnChar(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM) { return DLGC_WANTARROWS; }
+    LRESULT OnSetFocus(WPARAM, LPARAM);
+    LRESULT OnKillFocus(WPARAM, LPARAM);
+    LRESULT OnNotify(WPARAM, LPARAM);
+    LRESULT OnHideColumnLater(WPARAM, LPARAM);
+    LRESULT OnHeaderNotify(NMHEADERA& notice);
+    LRESULT OnEditorEnd(const report::ReportEditNotify& end);
+    bool OnHeaderRightClick(int item);
+    void HeaderItemChanged(const NMHEADERA& notice);
+    void AutoSizeColumn(int subItem);
+    void ShowTipAt(POINT point);
+    intptr_t NotifyHit(uint32_t code, UINT keys, POINT point, const report::ReportHitTest& hit);
+    intptr_t NotifyColumn(uint32_t code, int subItem);
+    void CloseEditor() {
+        if (editor) EndEdit(TRUE, nullptr);
+    }
+
+    // report_paint.cpp
+    void Paint(HDC target);
+    void PaintEntryRow(HDC dc, const RECT& clip);
+    int PaintRows(HDC dc, const RECT& clip);
+    void PaintGrid(HDC dc, const RECT& clip, int rowsBottom);
+    void PaintEmptyText(HDC dc);
+    void DrawFocusFrame(HDC dc, RECT rect, bool narrow);
+    // The colours a row's background and a cell's text take.
+    COLORREF PlainBackground(const report::ReportItem& item, bool odd) const;
+    COLORREF RowBackground(const report::ReportItem& item, bool odd) const;
+    COLORREF CellTextColour(const report::ReportItem& cell, bool focusedCell) const;
+    bool ShowsFocus() const { return keyboardFocus && !editor; }
+    HFONT FontOf(uint32_t state) const;
+    void EnsureColumns();
+    SIZE MeasureCell(HDC dc, int item, int subItem);
     HFONT CurrentFont() const;
     void ApplyFont(HFONT given, bool redraw);
     void RecalcRowHeight();
@@ -115,6 +187,7 @@ private:
     int GetSortMark(bool* ascending) const;
 
     HeaderRightClickHeader header;
+    CReportTipCtrl tip;
 
     win::Font font;  // none: the stock GUI font
     win::Font boldFont;
@@ -125,6 +198,11 @@ private:
     std::array<COLORREF, kSystemColours> colours{};
     UINT wheelLines = 3;
     HWND editor = nullptr;  // the active in-place editor
+    int editItem = -2, editSubItem = -1;
+    bool keyboardFocus = false;
+    bool columnsDirty = false;  // a column drag reordered the header
+    COLORREF dropHighlight = RGB(255, 255, 255);
+    std::string emptyText = "There are no items to show in this view.";
 
     RECT client{}, headerRect{}, entryRect{}, itemArea{};
     struct ScrollState {
