@@ -1,0 +1,145 @@
+// Benchmark, not a test: a full repaint (invalidate and update) of the lobby
+// list's control at 100, 10,000 and 100,000 rows (groups of 99 users, all
+// shown), and a scroll through the whole list by pages; in the same run the
+// same of a SysListView32 in report view with as many rows (owner data), as
+// the platform's anchor. Repaints are the median of 101.
+// Run: tools/wine-test.sh build/win32 $PWD/build/win32/tests/controls/report/report_repaint_bench.exe
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controls/report/report_ctrl.h"
+
+namespace {
+
+constexpr int kUsersPerGroup = 99;
+constexpr RECT kLobbyList{0, 0, 168, 220};  // control 1018: 84 x 110 dialog units
+constexpr int kRepaints = 101;
+
+double Now() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+struct Figures {
+    double repaint;  // seconds, median
+    double page;     // seconds per page of the scroll
+    int pages;
+};
+
+Figures Measure(HWND control, const std::function<int()>& top) {
+    std::vector<double> times;
+    for (int i = 0; i < kRepaints; ++i) {
+        const double start = Now();
+        InvalidateRect(control, nullptr, FALSE);
+        UpdateWindow(control);
+        times.push_back(Now() - start);
+    }
+    std::nth_element(times.begin(), times.begin() + kRepaints / 2, times.end());
+    Figures f{times[kRepaints / 2], 0, 0};
+    const double start = Now();
+    for (int last = -1; top() != last;) {
+        last = top();
+        SendMessageA(control, WM_VSCROLL, SB_PAGEDOWN, 0);
+        UpdateWindow(control);
+        ++f.pages;
+    }
+    f.page = (Now() - start) / f.pages;
+    SendMessageA(control, WM_VSCROLL, SB_TOP, 0);
+    return f;
+}
+
+Figures Ours(HWND frame, int rows) {
+    CReportCtrl report;
+    report.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | report::Tree | report::TruncationTips, kLobbyList,
+                  frame, 1018);
+    report.DefineSubItem({0, 160, 0, 0, 0, "Lobby"});
+    report.ShowColumn(0);
+    for (int made = 0, g = 0; made < rows; ++g) {
+        const std::string group = "Table " + std::to_string(g);
+        report::NodeHandle node = report.InsertItem(group.c_str(), -1, -1, -1, report::RootNode, report::LastChild, -1);
+        ++made;
+        for (int u = 0; u < kUsersPerGroup && made < rows; ++u, ++made) {
+            const std::string user = "player" + std::to_string(made);
+            report.InsertItem(user.c_str(), -1, -1, -1, node, report::LastChild, -1);
+        }
+        report.Expand(node, 1);
+    }
+    Pump();
+    return Measure(report, [&] { return report.TopRow(); });
+}
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == LVN_GETDISPINFOA) {
+        static char text[32];
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lp);
+        if (info->item.mask & LVIF_TEXT) {
+            std::snprintf(text, sizeof text, "player%d", info->item.iItem);
+            info->item.pszText = text;
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+Figures Platform(HWND frame, int rows) {
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "",
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL, 180, 0,
+                                kLobbyList.right, kLobbyList.bottom, frame, nullptr, nullptr, nullptr);
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = 160;
+    column.pszText = const_cast<char*>("Lobby");
+    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    Pump();
+    const Figures f = Measure(list, [&] { return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)); });
+    DestroyWindow(list);
+    return f;
+}
+
+}  // namespace
+
+int main() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = FrameProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ReportRepaintBench";
+    RegisterClassExA(&wc);
+    HWND frame = CreateWindowExA(0, "ReportRepaintBench", "report repaint bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    Pump();
+
+    const int sizes[] = {100, 10000, 100000};
+    Figures ours[3], platform[3];
+    for (int i = 0; i < 3; ++i) {
+        ours[i] = Ours(frame, sizes[i]);
+        platform[i] = Platform(frame, sizes[i]);
+    }
+    for (int i = 0; i < 3; ++i)
+        std::printf("%6d rows: repaint CReportCtrl %.1f us, SysListView32 %.1f us, ratio %.2f; "
+                    "scroll by %d pages: CReportCtrl %.1f us per page, SysListView32 %.1f us, ratio %.2f\n",
+                    sizes[i], ours[i].repaint * 1e6, platform[i].repaint * 1e6, ours[i].repaint / platform[i].repaint,
+                    ours[i].pages, ours[i].page * 1e6, platform[i].page * 1e6, ours[i].page / platform[i].page);
+    std::printf("repaint at 100,000 rows / at 100 rows: CReportCtrl %.2f (target <= 1.2), SysListView32 %.2f\n",
+                ours[2].repaint / ours[0].repaint, platform[2].repaint / platform[0].repaint);
+    std::printf("page at 100,000 rows / at 100 rows: CReportCtrl %.2f, SysListView32 %.2f\n",
+                ours[2].page / ours[0].page, platform[2].page / platform[0].page);
+    DestroyWindow(frame);
+    return 0;
+}
