@@ -15,6 +15,7 @@ CWinApp::~CWinApp() {
 int CWinApp::Run() {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (CWnd::WalkPreTranslateTree(nullptr, msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -55,7 +55,9 @@ void CDialog::RunModalLoop() {
             if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
             break;
         }
-        if (PreTranslateMessage(msg)) continue;
+        // The dialog's children first (an in-place editor takes its own Enter
+        // and Escape), then the dialog itself for every message, as before.
+        if (WalkPreTranslateTree(hwnd, msg) || PreTranslateMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

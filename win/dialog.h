@@ -25,7 +25,7 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // Queued messages, before the dialog manager sees them; true eats the message.
-    virtual bool PreTranslateMessage(MSG& msg);
+    bool PreTranslateMessage(MSG& msg) override;
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -133,6 +133,18 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProc(msg, wp, lp);
 }
 
+bool CWnd::PreTranslateMessage(MSG&) { return false; }
+
+bool CWnd::WalkPreTranslateTree(HWND stop, MSG& msg) {
+    // Only windows of this thread: another process's window property is not an object of ours.
+    for (HWND window = msg.hwnd; window && window != stop; window = GetParent(window)) {
+        if (GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) break;
+        CWnd* object = FromHandle(window);
+        if (object && object->PreTranslateMessage(msg)) return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = FromHandle(window);
     if (!self && msg == WM_NCCREATE) {
@@ -143,15 +155,23 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wp, LPARAM lp
     if (!self) return ::DefWindowProcA(window, msg, wp, lp);
 
     LRESULT result;
+    ++self->depth;
     {
         MessageScope scope(*self, msg, wp, lp);
         result = self->WindowProc(msg, wp, lp);
     }
+    --self->depth;
     if (msg == WM_NCDESTROY) {
         if (self->superProc)
             self->UnsubclassWindow();
         else
             self->Unbind();
+        self->finalPending = true;
+    }
+    // A window destroyed from inside one of its own handlers is finished
+    // when that handler returns, so that nothing touches a deleted object.
+    if (self->finalPending && self->depth == 0) {
+        self->finalPending = false;
         self->OnFinalMessage();
     }
     return result;

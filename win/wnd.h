@@ -62,6 +62,15 @@ public:
     // Every message of the window arrives here.
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
 
+    // A queued message for this window or a child, before it is translated
+    // and dispatched; true takes it. Message loops call it through
+    // WalkPreTranslateTree.
+    virtual bool PreTranslateMessage(MSG& msg);
+    // Offers a queued message to the objects of its window and of that
+    // window's parents (a pop-up's owner), up to but not including `stop`:
+    // the innermost window has the first say. True when one took it.
+    static bool WalkPreTranslateTree(HWND stop, MSG& msg);
+
 protected:
     virtual RouteTable Routes() const { return {nullptr, 0}; }
     // The window procedure beneath ours: the subclassed one or DefWindowProc.
@@ -70,7 +79,9 @@ protected:
     LRESULT Default();
     // Runs the routes; false when none takes the message.
     bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-    // Last message the window receives; the binding is already gone.
+    // After the window's last message, once no message of the window is
+    // still being handled (an object may delete itself here); the binding is
+    // already gone.
     virtual void OnFinalMessage() {}
 
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -87,6 +98,8 @@ private:
         LPARAM lp;
     };
     CurrentMessage current{};
+    int depth = 0;  // messages of the window being handled, nested
+    bool finalPending = false;
     friend class MessageScope;
 };
 
