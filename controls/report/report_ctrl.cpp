@@ -99,6 +99,7 @@ bool CReportCtrl::SubclassDlgItem(UINT id, HWND parent) {
 BOOL CReportCtrl::Initialize() {
     if (!header.GetSafeHwnd() && !CreateHeader()) return FALSE;
     if (!tip.GetSafeHwnd() && !tip.Create(hwnd)) return FALSE;
+    tip.SetCellMargin(kTextMargin);
     // The style before the font, so that the row height counts the grid line.
     CacheStyle(static_cast<uint32_t>(GetWindowLongA(hwnd, GWL_STYLE)));
     HWND parent = GetParent(hwnd);

@@ -1,35 +1,63 @@
-// CReportItemEdit: the edit box laid over a cell to edit its text in place.
-// PLACEHOLDER until the real editor lands: a plain EDIT, without the "..."
-// button, that reports -2058 to its parent once, on Enter, Escape, Tab or
-// the loss of the focus, then closes and deletes itself.
+// CReportItemEdit: the one-line edit box the report control lays over a cell,
+// optionally with a "..." button at its right end that asks the control's
+// parent for a text (-2062). When the focus leaves it for anything but its
+// button (Enter, Tab and Escape send the focus to the control) it reports its
+// text and the key that ended it to the control once (-2058) and closes;
+// the object goes with its window.
 #pragma once
 #include <windows.h>
 
+#include "win/window_handle.h"
 #include "win/wnd.h"
 
 class CReportItemEdit : public win::CWnd {
 public:
-    CReportItemEdit(int item, int subItem, bool withButton);
+    static constexpr char kButtonText[] = "...";
 
-    // Made with new: the object deletes itself once its window is gone.
-    bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
-    // Caret or selection for the key that began the edit (a character replaces the text).
+    CReportItemEdit(int item, int subItem, BOOL withButton);
+    ~CReportItemEdit() override = default;
+
+    // An edit control over `rect` of `parent` (the report control), with
+    // the button in a square at its right end when there is room for one.
+    // On success the object belongs to its window; on failure nothing is
+    // left and the caller deletes the object.
+    BOOL Create(DWORD style, const RECT& rect, HWND parent, UINT id);
+    // Places the caret or the selection for the key that began the edit:
+    // 1 (a click) and Enter keep the text with the caret at its end,
+    // Backspace removes its last character, Tab and Space select it all, and
+    // any other character replaces it.
     void StartEdit(UINT key);
+
+    int Item() const { return item; }
+    int SubItem() const { return subItem; }
+    BOOL WithButton() const { return withButton; }
+    HWND ButtonWindow() const { return button.Get(); }
+    // 13 (Enter), 9 (Tab) or 27 (Escape): the key that ended the edit.
+    UINT EndKey() const { return endKey; }
+
+    bool PreTranslateMessage(MSG& msg) override;
 
 protected:
     win::RouteTable Routes() const override;
-    void OnFinalMessage() override { delete this; }
+    void OnFinalMessage() override;
 
 private:
-    LRESULT OnKeyDown(WPARAM wp, LPARAM lp);
-    LRESULT OnChar(WPARAM wp, LPARAM lp);
-    LRESULT OnKillFocus(WPARAM wp, LPARAM lp);
+    // Narrows the request to leave the button its square, or drops the button.
+    void PreCreateWindow(CREATESTRUCTA& cs);
+    bool CreateButton(const CREATESTRUCTA& cs);
+    LRESULT OnKeyDown(WPARAM wp, LPARAM);
+    LRESULT OnChar(WPARAM wp, LPARAM);
+    LRESULT OnKillFocus(WPARAM wp, LPARAM);
     LRESULT OnGetDlgCode(WPARAM, LPARAM) { return DLGC_WANTALLKEYS; }
-    void ReportEnd();
+    void EndByKey(UINT key);
+    void AskForText();
+    void EndEdit();
 
-    bool ended = false;
+    BOOL ended = FALSE;
     int item;
     int subItem;
-    bool withButton;
+    BOOL withButton;
+    win::WindowHandle button;  // a sibling: the control's child beside the edit
     UINT endKey = VK_RETURN;
+    bool ownedByWindow = false;
 };

@@ -526,12 +526,17 @@ TEST_F(ReportInput, TipsAreAskedForOverTextWhileTheControlHasTheFocus) {
     report.tips.clear();
     SendMessageA(report, WM_MOUSEMOVE, 0, MAKELPARAM(text.x, text.y));
     EXPECT_EQ(report.tips, std::vector<std::string>{"item 1 sub 0 'a long user name beyond the cell'"});
-    const CReportTipCtrl::Request& asked = report.GetTip().LastRequest();
-    RECT part;
+    // The tip stands over the text part, one margin wider on each side.
+    RECT part, shown;
     ASSERT_TRUE(report.GetItemRect(1, 0, part, PartText));
-    EXPECT_TRUE(EqualRect(&asked.cell, &part));
-    EXPECT_EQ(asked.text, "a long user name beyond the cell");
-    EXPECT_EQ(asked.font, reinterpret_cast<HFONT>(SendMessageA(report, WM_GETFONT, 0, 0)));
+    MapWindowPoints(report, nullptr, reinterpret_cast<POINT*>(&part), 2);
+    ASSERT_TRUE(IsWindowVisible(report.GetTip()));
+    GetWindowRect(report.GetTip(), &shown);
+    EXPECT_EQ(shown.left, part.left - ReportModel::kTextMargin);
+    EXPECT_EQ(shown.top, part.top);
+    EXPECT_EQ(shown.bottom, part.bottom);
+    EXPECT_GT(shown.right, part.right + ReportModel::kTextMargin);
+    report.GetTip().HideTip();
     // Without the style nothing is asked.
     report.ModifyStyle(TruncationTips, 0);
     report.tips.clear();

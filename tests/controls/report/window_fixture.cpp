@@ -203,6 +203,8 @@ std::vector<int> ReportWindowTest::TakePostedScrolls() {
 void ReportWindowTest::Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // As our message loops do: the editor and the tip see their messages first.
+        if (win::CWnd::WalkPreTranslateTree(nullptr, msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
