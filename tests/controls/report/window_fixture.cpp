@@ -28,7 +28,8 @@ std::string Describe(const NMHDR& header) {
         out << " sub " << reinterpret_cast<const ReportColumnNotify&>(header).subItem;
         break;
     case NotifyBeginEdit:
-    case NotifyEndEdit: {
+    case NotifyEndEdit:
+    case NotifyEditButton: {
         const auto& e = reinterpret_cast<const ReportEditNotify&>(header);
         out << " item " << e.item << " sub " << e.subItem << " key " << e.key << " '" << (e.text ? e.text : "(none)")
             << "'";
