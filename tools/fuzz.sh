@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz build (build/fuzz: clang, libFuzzer, AddressSanitizer, UBSan)
 # and runs every fuzz target: first over its committed seeds
-# (tests/fuzz/corpus/NAME), then for SECONDS of fuzzing (default 20) each.
+# (tests/fuzz/corpus/NAME), then for SECONDS of fuzzing (default 20) each,
+# with the options of tests/fuzz/NAME.options when there is one.
 #   fuzz.sh [SECONDS]
 # New inputs go to build/fuzz/corpus/NAME, never into the committed seeds; an
 # input that fails is kept as build/fuzz/artifacts/NAME-crash-... and named here.
@@ -26,6 +27,8 @@ while read -r name; do
   options=(-max_len=4096 -timeout=10 -rss_limit_mb=1024 -print_final_stats=1
            "-artifact_prefix=$build/artifacts/$name-")
   [ -f "$seeds/$name.dict" ] && options+=("-dict=$seeds/$name.dict")
+  # A target's own options (a shorter -max_len for a slow one) come last and win.
+  [ -f "$seeds/$name.options" ] && read -r -a own <"$seeds/$name.options" && options+=("${own[@]}")
   output="$build/$name.log"
   if ! "$program" "${options[@]}" -runs=0 "$seeds/corpus/$name" >"$output" 2>&1 ||
      ! "$program" "${options[@]}" -max_total_time="$seconds" "$build/corpus/$name" "$seeds/corpus/$name" \
