@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/bench_row.h"
 #include "tests/uninstaller/win_helpers.h"
 #include "uninstaller/removal.h"
 
@@ -76,5 +77,7 @@ int main() {
     std::printf("cmd /c rd /s /q: %.3f s (tree %s)\n", Seconds(t2, t3),
                 uninst_test::Exists(rd) ? "still there" : "gone");
     std::printf("ratio:           %.2f\n", Seconds(t0, t1) / Seconds(t2, t3));
+    bench::Row("uninstaller: remove 20,000 files in 2,000 directories", Seconds(t0, t1), "cmd /c rd /s /q",
+               Seconds(t2, t3), "s", "not slower than before");
     return ok ? 0 : 1;
 }

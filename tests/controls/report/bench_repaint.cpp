@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "controls/report/report_ctrl.h"
+#include "tests/support/bench_row.h"
 
 namespace {
 
@@ -140,6 +141,15 @@ int main() {
                 ours[2].repaint / ours[0].repaint, platform[2].repaint / platform[0].repaint);
     std::printf("page at 100,000 rows / at 100 rows: CReportCtrl %.2f, SysListView32 %.2f\n",
                 ours[2].page / ours[0].page, platform[2].page / platform[0].page);
+    const char* rows[] = {"100", "10,000", "100,000"};
+    for (int i = 0; i < 3; ++i) {
+        const std::string repaint = std::string("report: repaint at ") + rows[i] + " rows";
+        const std::string page = std::string("report: page down at ") + rows[i] + " rows";
+        bench::Row(repaint.c_str(), ours[i].repaint * 1e3, "SysListView32", platform[i].repaint * 1e3, "ms", "-");
+        bench::Row(page.c_str(), ours[i].page * 1e3, "SysListView32", platform[i].page * 1e3, "ms", "-");
+    }
+    bench::Row("report: repaint 100,000 rows / 100 rows", ours[2].repaint / ours[0].repaint, "SysListView32",
+               platform[2].repaint / platform[0].repaint, "x", "CReportCtrl <= 1.2");
     DestroyWindow(frame);
     return 0;
 }
