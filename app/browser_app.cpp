@@ -3,12 +3,11 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/startup.h"
 #include "controls/report/report_ctrl.h"
 #include "lobby/browser_dlg.h"
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
-#include "win/wnd.h"
+#include "lobby/startup.h"
 
 CBrowserApp theApp;
 
@@ -27,11 +26,12 @@ BOOL CBrowserApp::InitInstance() {
     // The dialog template holds a report control.
     CReportCtrl::RegisterWindowClass();
 
-    std::string title = startup::FormWindowTitle(CBrowserDlg::ReadMainIniValue("main", "name"));
+    const std::string settings = SettingsPath();
+    std::string title = startup::FormWindowTitle(CBrowserDlg::ReadSettingsValue(settings, "main", "name"));
     if (HWND running = FindWindowA("#32770", title.c_str())) {
         ForwardCommandLine(running);
     } else {
-        CBrowserDlg dialog;
+        CBrowserDlg dialog(settings, startup::FirstCommandLineToken(commandLine));
         mainWnd = &dialog;
         dialog.DoModal();
         mainWnd = nullptr;
@@ -46,16 +46,5 @@ BOOL CBrowserApp::ForwardCommandLine(HWND runningCopy) {
     WriteMailboxText(protocol::kUrl, token);
     SetForegroundWindow(runningCopy);
     SendMessageA(runningCopy, protocol::BRM_OPEN_MAILBOX_URL, 0, 0);
-    return 1;
-}
-
-BOOL CBrowserApp::OpenCommandLineAddress(HWND dialog) {
-    commandLineAddress = startup::FirstCommandLineToken(commandLine);
-    if (commandLineAddress.empty()) return 0;
-    SetForegroundWindow(dialog);
-    auto* browser = dynamic_cast<CBrowserDlg*>(win::CWnd::FromHandle(dialog));
-    if (browser) browser->ExpectOwnAddress(commandLineAddress.c_str());
-    SendMessageA(dialog, protocol::BRM_OPEN_ADDRESS, 0, reinterpret_cast<LPARAM>(commandLineAddress.c_str()));
-    if (browser) browser->ExpectOwnAddress(nullptr);
     return 1;
 }

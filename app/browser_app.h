@@ -14,12 +14,7 @@ public:
     // Hands the first token of the command line to the running copy's window
     // through the mailbox value "URL" and message 8830; 0 when there is none.
     BOOL ForwardCommandLine(HWND runningCopy);
-    // Sends our own dialog 8829 with the first token; 0 when there is none.
-    BOOL OpenCommandLineAddress(HWND dialog);
 
     // main.ini in the current working directory.
     static std::string SettingsPath();
-
-private:
-    std::string commandLineAddress;  // kept alive for the 8829 pointer
 };

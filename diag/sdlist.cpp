@@ -86,6 +86,7 @@ SDListNode* SDList::FindInsertFault(SDListNode* position, bool bHead) const {
 }
 
 void SDList::Link(SDListNode* node, SDListNode* position, bool bHead) {
+    members.insert(node);
     if (!head) {
         head = tail = node;
         count = 1;
@@ -118,6 +119,7 @@ bool SDList::Delete(SDListNode* node) {
         return true;
     }
     Unlink(node);
+    members.erase(node);
     FreeNode(node);
     if (--count == 0) head = tail = nullptr;
     return true;
@@ -155,14 +157,10 @@ void SDList::FreeAll() {
     }
     head = tail = nullptr;
     count = 0;
+    members.clear();
 }
 
-bool SDList::Contains(const SDListNode* node) const {
-    for (const SDListNode* walk = head; walk; walk = walk->next) {
-        if (walk == node) return true;
-    }
-    return false;
-}
+bool SDList::Contains(const SDListNode* node) const { return members.count(node) != 0; }
 
 void SDList::ReportFault(const void* where) {
     // Bad nodes are found by a membership check, not a fault, so the address

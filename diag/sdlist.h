@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
 
 struct SDListNode {
     SDListNode* previous;  // null at the head
@@ -69,4 +70,7 @@ private:
     char name[kNameSize];
     diag::OwnedLock logLock;
     diag::CriticalSection* listLock;
+    // The nodes linked in, so that telling ours from a stranger's costs no walk
+    // of a long list.
+    std::unordered_set<const SDListNode*> members;
 };

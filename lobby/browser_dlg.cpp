@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "app/browser_app.h"
-#include "app/startup.h"
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
@@ -25,7 +24,11 @@ std::string Cut(std::string text, size_t length) {
 }
 }  // namespace
 
-CBrowserDlg::CBrowserDlg() : CDialog(IDD_BROWSER) {}
+CBrowserDlg::CBrowserDlg(std::string settingsPath, std::string commandLineAddress)
+    : CDialog(IDD_BROWSER),
+      settingsPath(std::move(settingsPath)),
+      commandLineAddress(std::move(commandLineAddress)),
+      lobby(lobbyCtrl, [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }) {}
 
 CBrowserDlg::~CBrowserDlg() = default;
 

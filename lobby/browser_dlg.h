@@ -4,22 +4,35 @@
 // lobby_list.cpp and buddy_list.cpp.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "controls/report/report_ctrl.h"
 #include "lobby/buddy_records.h"
+#include "lobby/chat_pane.h"
+#include "lobby/lobby_users.h"
 #include "lobby/web_browser2.h"
 #include "skin/shaped_button.h"
 #include "skin/skin_bitmap.h"
 #include "win/dialog.h"
 #include "win/gdi.h"
+#include "win/unique_handle.h"
 #include "win/window_handle.h"
+
+struct ImageListTraits {
+    using Handle = HIMAGELIST;
+    static Handle None() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ImageList_Destroy(h); }
+};
 
 class CBrowserDlg : public win::CDialog {
 public:
-    CBrowserDlg();
+    // settingsPath: main.ini; commandLineAddress: opened once the window is up.
+    CBrowserDlg(std::string settingsPath, std::string commandLineAddress);
     ~CBrowserDlg() override;
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -39,7 +52,10 @@ public:
     void ExpectOwnAddress(const char* address) { ownAddress = address; }
 
     bool SetBrowserMode(bool webMode);
-    static std::string ReadMainIniValue(const char* section, const char* key);
+    static std::string ReadSettingsValue(const std::string& path, const char* section, const char* key);
+    std::string ReadMainIniValue(const char* section, const char* key) const {
+        return ReadSettingsValue(settingsPath, section, key);
+    }
 
 protected:
     win::RouteTable Routes() const override;
@@ -63,7 +79,10 @@ private:
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
     bool TakeOwnAddress(LPARAM lp);
+    void OpenCommandLineAddress();
     const char* ownAddress = nullptr;
+    const std::string settingsPath;
+    const std::string commandLineAddress;  // alive for the 8829 pointer
 
     // Window construction, modes and drawing (window_layout.cpp).
     void OnLButtonDown(UINT flags, POINT pt);
@@ -103,13 +122,19 @@ private:
     // Lobby chat (chat.cpp).
     void AppendChatLine(const std::string& text);
     void OnChatInputChange();
+    void SendChatText(const std::string& text);
+    ChatPane chat;
 
     // Lobby user list (lobby_list.cpp).
-    std::string NicknameOfUser(int32_t userId) const;
+    void CreateLobbyList();
+    std::string NicknameOfUser(int32_t userId) const { return lobby.NicknameOf(userId); }
     void AddLobbyEntry(int32_t userId, const std::string& nickname);
     void RemoveLobbyEntry(int32_t userId);
     LRESULT OnLobbyClick(NMHDR* header);
     LRESULT OnLobbyStateChanged(NMHDR* header);
+    CReportCtrl lobbyCtrl;
+    LobbyUsers lobby;
+    win::UniqueHandle<ImageListTraits> lobbyImages;
 
     // Buddy list (buddy_list.cpp).
     bool AddBuddy(int32_t userId, const std::string& nickname, int32_t onlineFlag);

@@ -4,11 +4,10 @@
 
 #include <string>
 
-#include "app/browser_app.h"
-#include "app/startup.h"
 #include "lobby/browser_dlg.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
+#include "lobby/startup.h"
 #include "skin/skin_ids.h"
 #include "win/app.h"
 
@@ -18,7 +17,6 @@ namespace {
 constexpr int kWindowWidth = 688;
 constexpr int kWindowHeight = 532;
 constexpr RECT kWebViewRect = {6, 25, 6 + 676, 25 + 501};
-constexpr size_t kChatInputLimit = 99;
 constexpr size_t kIniValueLength = 899;
 constexpr size_t kHomeAddressLength = 499;  // the 500-byte home address
 constexpr COLORREF kLabelBackground = RGB(200, 200, 200);
@@ -84,7 +82,8 @@ BOOL CBrowserDlg::OnInitDialog() {
 
     SetWindowText(startup::FormWindowTitle(ReadMainIniValue("main", "name")));
     SetBrowserMode(true);
-    SendDlgItemMessageA(hwnd, IDC_CHAT_INPUT, EM_LIMITTEXT, kChatInputLimit, 0);
+    chat.Attach(GetDlgItem(IDC_CHAT_DISPLAY), GetDlgItem(IDC_CHAT_INPUT));
+    CreateLobbyList();
 
     mainClientWindow = FindWindowA(kMainClientClass, kMainClientTitle);
     if (mainClientWindow) {
@@ -106,8 +105,18 @@ BOOL CBrowserDlg::OnInitDialog() {
     homeAddress = home.empty() || home.size() > kHomeAddressLength ? kDefaultHomeAddress : home;
     NavigateTo(homeAddress);
 
-    if (auto* app = static_cast<CBrowserApp*>(win::CWinApp::Get())) app->OpenCommandLineAddress(hwnd);
+    OpenCommandLineAddress();
     return TRUE;
+}
+
+// The address given on the command line, through 8829 as if another part of
+// the browser had asked for it.
+void CBrowserDlg::OpenCommandLineAddress() {
+    if (commandLineAddress.empty()) return;
+    SetForegroundWindow(hwnd);
+    ExpectOwnAddress(commandLineAddress.c_str());
+    SendMessage(BRM_OPEN_ADDRESS, 0, reinterpret_cast<LPARAM>(commandLineAddress.c_str()));
+    ExpectOwnAddress(nullptr);
 }
 
 void CBrowserDlg::MoveFrame() {
@@ -178,9 +187,9 @@ void CBrowserDlg::RelayToolTip(MSG& msg) {
     if (toolTip) ::SendMessageA(toolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
-std::string CBrowserDlg::ReadMainIniValue(const char* section, const char* key) {
+std::string CBrowserDlg::ReadSettingsValue(const std::string& path, const char* section, const char* key) {
     char value[kIniValueLength + 1] = "";
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, CBrowserApp::SettingsPath().c_str());
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, path.c_str());
     return value;
 }
 

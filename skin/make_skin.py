@@ -345,6 +345,26 @@ def buddy_icon():
     return img
 
 
+ROW_KEY = (255, 0, 255)  # transparent in the lobby list's image strip
+
+
+def lobby_rows():
+    """The lobby list's row images, 16 x 16 each: a user, then a group (a table)."""
+    paper = (255, 255, 255)
+    img = Image(32, 16, paper)
+    img.shape(union(circle(8, 4.6, 3.3), rounded_rect(2.5, 9, 13.5, 16, 4.5)), FRAME_TOP)
+    img.shape(circle(7, 3.6, 1.2), FRAME_LIGHT)
+    img.shape(rounded_rect(16.5, 3.5, 31.5, 13.5, 5), (86, 58, 34))
+    img.shape(rounded_rect(18, 5, 30, 12, 3.5), (46, 122, 70))
+    img.shape(circle(24, 8.5, 1.8), ACCENT)
+    # What no shape touched is see-through; blended edges keep the paper's light.
+    for row in img.px:
+        for x, c in enumerate(row):
+            if c == paper:
+                row[x] = ROW_KEY
+    return img
+
+
 def all_bitmaps():
     web_xs = [6 + 16 * n for n in range(5)]
     return {
@@ -362,6 +382,7 @@ def all_bitmaps():
         "online.bmp": status_icon((70, 170, 80)),
         "offline.bmp": status_icon((150, 150, 150)),
         "buddy.bmp": buddy_icon(),
+        "lobby_rows.bmp": lobby_rows(),
     }
 
 

@@ -14,3 +14,4 @@
 #define IDB_BUDDY 189
 #define IDB_DELETE_BUDDY 192
 #define IDB_ADD_BUDDY 193
+#define IDB_LOBBY_ROWS 195

@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "lobby/startup.h"
 
 #include <gtest/gtest.h>
 

@@ -178,14 +178,25 @@ myid 101
 online 1
 wait 1500
 lobby
-join 101 MARLOW 12 1 Hold'em 10/20
 join 202 ESTRID 12 1 Hold'em 10/20
 join 505 VELMA 12 1 Hold'em 10/20
+join 707 BRANNOCK 12 1 Hold'em 10/20
 join 303 KOBUS 14 2 Omaha 5/10
+join 808 LISELOT 14 2 Omaha 5/10
+join 909 ODALYS 14 2 Omaha 5/10
+join 111 PERRIN 14 2 Omaha 5/10
+join 121 QUILLON 15 1 Hold'em 2/4
+join 131 RUNA 15 1 Hold'em 2/4
+join 141 SAVIDGE 17 3 Stud 1/2
 join 404 TAMSIN
 join 606 ORRIN
+join 151 WENDEL
+join 161 YSOLDE
+join 101 MARLOW 12 1 Hold'em 10/20
 chat 202 ESTRID Good evening, table one!
 chat 505 VELMA Anyone for a sit and go?
+chat 101 MARLOW Evening all, deal me in.
+chat 131 RUNA nh
 buddy 202
 buddy 303
 tick

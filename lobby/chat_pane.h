@@ -1,0 +1,23 @@
+// The lobby chat's two edits: the conversation display (edit 1014), trimmed
+// in place, and the one-line input (edit 1015).
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+class ChatPane {
+public:
+    // Both edits of the dialog; sets their limits.
+    void Attach(HWND display, HWND input);
+    // Appends text at the end of the display, leading lines dropped to keep
+    // it within its limit, and scrolls to the end.
+    void Append(const std::string& text);
+    // Each change of the input: the line Enter ended, the input then emptied;
+    // nothing while the user is typing. An empty line is not to be sent.
+    std::optional<std::string> TakeTypedLine();
+
+private:
+    HWND display = nullptr;
+    HWND input = nullptr;
+};
