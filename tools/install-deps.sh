@@ -9,6 +9,15 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
 fi
+# A mirror caught mid-sync fails one index; the packages usually still come
+# from the others, so a failed update is retried and then tolerated.
+update() {
+  for attempt in 1 2 3; do
+    apt-get update -qq && return 0
+    echo "install-deps: package index update failed (attempt $attempt)" >&2
+    sleep 10
+  done
+}
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,8 +25,11 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
+  update
+  # Without one architecture's update index the two architectures' versions
+  # of a library disagree; the release's own versions agree.
+  apt-get install -y -qq "${missing[@]}" >/dev/null ||
+    apt-get install -y -qq -t "$(. /etc/os-release && echo "$VERSION_CODENAME")" "${missing[@]}" >/dev/null
 elif [ -n "${need_update:-}" ]; then
-  apt-get update -qq
+  update
 fi
