@@ -1,6 +1,7 @@
 // Switches a running browser between its modes, as the main client would:
 //   browsermode.exe web     command 9300
-//   browsermode.exe lobby   9028 and 9033 with the online flag set
+//   browsermode.exe lobby   9028 and 9033 with the online flag set, then a
+//                           click on the lobby list
 // Used by tools/screenshots.sh. Exit code 0 when a browser window was found.
 #include <windows.h>
 
@@ -31,6 +32,15 @@ int main(int argc, char** argv) {
     } else {
         send(9028, 1);
         send(9033, 1);
+        // A click on the lobby list's fourth row, so the picture shows a
+        // selection and its label; rows are about as high as the header.
+        HWND list = GetDlgItem(browser, 1018);
+        RECT header{};
+        GetWindowRect(FindWindowExA(list, nullptr, nullptr, nullptr), &header);
+        const int height = header.bottom - header.top;
+        const LPARAM at = MAKELPARAM(100, height + height * 7 / 2);
+        PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list, WM_LBUTTONUP, 0, at);
     }
     SetForegroundWindow(browser);
     return 0;

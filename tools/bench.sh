@@ -13,6 +13,7 @@ benchmarks=(
   "uninstaller uninstaller_bench tests/uninstaller/uninstaller_bench.exe"
   "tree_inserts report_bench tests/controls/report/report_bench.exe"
   "repaint report_repaint_bench tests/controls/report/report_repaint_bench.exe"
+  "lobby lobby_bench tests/lobby/lobby_bench.exe"
 )
 
 chosen=()
@@ -35,7 +36,7 @@ rows=()
 for b in "${chosen[@]}"; do
   read -r name _ program <<<"$b"
   echo "bench: running $name" >&2
-  if ! bash "$root/tools/wine-test.sh" "$build" "$build/$program" >"$out/$name.log" 2>"$out/$name.err"; then
+  if ! WINE_TEST_TIMEOUT=3600 bash "$root/tools/wine-test.sh" "$build" "$build/$program" >"$out/$name.log" 2>"$out/$name.err"; then
     echo "bench: $name FAILED (see $out/$name.log)" >&2
     status=1
   fi
