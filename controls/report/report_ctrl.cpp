@@ -15,7 +15,7 @@ static_assert(sizeof(NotifyHeader) == sizeof(NMHDR), "notification header size")
 static_assert(offsetof(NotifyHeader, window) == offsetof(NMHDR, hwndFrom), "notification window");
 static_assert(offsetof(NotifyHeader, id) == offsetof(NMHDR, idFrom), "notification id");
 static_assert(offsetof(NotifyHeader, code) == offsetof(NMHDR, code), "notification code");
-static_assert(sizeof(intptr_t) == sizeof(LPARAM) && sizeof(void*) == 4, "records of 32-bit fields");
+static_assert(sizeof(intptr_t) == sizeof(LPARAM) && sizeof(void*) == sizeof(HWND), "parameters as wide as LPARAM");
 
 namespace {
 

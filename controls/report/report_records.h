@@ -1,7 +1,9 @@
 // The records and numbers the report control shares with its parent: they
-// cross to it inside WM_NOTIFY, so in the Windows build every field is 32 bits
-// wide and the layouts are fixed.
+// cross to it inside WM_NOTIFY, so their layouts are fixed: every field 32 bits
+// wide in the 32-bit programs; handles and pointers of 64 bits in the 64-bit
+// flavour.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace report {
@@ -185,7 +187,21 @@ struct ReportHitTest {
     int32_t left, top, right, bottom;
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN64)
+// The 64-bit flavour: handles, pointers and the item parameter take the
+// platform's 8 bytes, and every record starts with a real 24-byte NMHDR.
+static_assert(sizeof(NotifyHeader) == 24 && sizeof(intptr_t) == 8, "NotifyHeader: an NMHDR of 64-bit Windows");
+static_assert(sizeof(ReportItem) == 72 && offsetof(ReportItem, text) == 16 && offsetof(ReportItem, param) == 56,
+              "ReportItem: a pointer and a parameter of 64 bits");
+static_assert(sizeof(ReportNotify) == 64 && offsetof(ReportNotify, param) == 56, "ReportNotify");
+static_assert(sizeof(ReportPreviewNotify) == 72 && offsetof(ReportPreviewNotify, dc) == 40, "ReportPreviewNotify");
+static_assert(sizeof(ReportColumnNotify) == 32, "ReportColumnNotify");
+static_assert(sizeof(ReportItemNotify) == 96, "ReportItemNotify: the header and a ReportItem");
+static_assert(sizeof(ReportDrawNotify) == 56, "ReportDrawNotify");
+static_assert(sizeof(ReportEditNotify) == 88 && offsetof(ReportEditNotify, text) == 72, "ReportEditNotify");
+static_assert(sizeof(ReportHitTest) == 12 * 4, "ReportHitTest: 12 fields of 32 bits");
+#elif defined(_WIN32)
+// The programs we ship: every field 32 bits wide, as the parent has always read them.
 static_assert(sizeof(ReportItem) == 14 * 4, "ReportItem: 14 fields of 32 bits");
 static_assert(sizeof(NotifyHeader) == 3 * 4, "NotifyHeader: 3 fields of 32 bits");
 static_assert(sizeof(ReportNotify) == 12 * 4, "ReportNotify: 12 fields of 32 bits");

@@ -1,5 +1,6 @@
 #include "tools/storm/fault_watch.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 namespace storm {
@@ -111,13 +112,13 @@ void FaultWatch::Record(const EXCEPTION_DEBUG_INFO& info) {
         std::snprintf(line, sizeof line, "%s (0x%08lX) at browser.exe+0x%X", name, record.ExceptionCode,
                       static_cast<unsigned>(address - imageBase));
     } else {
-        std::snprintf(line, sizeof line, "%s (0x%08lX) at 0x%08X, outside browser.exe", name, record.ExceptionCode,
-                      static_cast<unsigned>(address));
+        std::snprintf(line, sizeof line, "%s (0x%08lX) at 0x%08" PRIXPTR ", outside browser.exe", name,
+                      record.ExceptionCode, address);
     }
     std::string text = line;
     if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2) {
-        std::snprintf(line, sizeof line, ", %s 0x%08X", record.ExceptionInformation[0] ? "writing" : "reading",
-                      static_cast<unsigned>(record.ExceptionInformation[1]));
+        std::snprintf(line, sizeof line, ", %s 0x%08" PRIXPTR, record.ExceptionInformation[0] ? "writing" : "reading",
+                      static_cast<uintptr_t>(record.ExceptionInformation[1]));
         text += line;
     }
     if (!info.dwFirstChance) text += ", not handled";
