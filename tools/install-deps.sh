@@ -3,7 +3,8 @@
 # already there, so it is cheap to run every time.
 set -eu
 packages=(cmake make g++ googletest libbenchmark-dev file python3 clang libclang-rt-14-dev
-          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+          g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+          g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
           wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth imagemagick)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
