@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds and runs every benchmark under Wine, one after the other, and prints
+# Builds and runs every benchmark under Wine, on the flavour this host can run
+# (tools/flavour.sh), one after the other, and prints
 # one table: each figure beside its anchor measured in the same run, the ratio
 # and the target. A benchmark's own lines go to build/bench/NAME.log.
 #   bench.sh [NAME...]     NAME: one of the benchmarks below (default: all)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/win32"
+. "$root/tools/flavour.sh"
+pick_flavour bench >&2 || exit 1
+build="$root/build/$FLAVOUR"
 out="$root/build/bench"
 
-# name  target  program (under build/win32)
+# name  target  program (under the build)
 benchmarks=(
   "uninstaller uninstaller_bench tests/uninstaller/uninstaller_bench.exe"
   "tree_inserts report_bench tests/controls/report/report_bench.exe"
@@ -28,7 +31,7 @@ for b in "${chosen[@]}"; do
   read -r _ target _ <<<"$b"
   targets+=("$target")
 done
-bash "$root/tools/build.sh" --win32 "${targets[@]}" || exit 1
+bash "$root/tools/build.sh" --"$FLAVOUR" "${targets[@]}" || exit 1
 mkdir -p "$out"
 
 status=0

@@ -9,14 +9,16 @@ if [ $# -ne 1 ]; then
 fi
 out=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/tools/build.sh" --win32 headerdemo || exit 1
-build="$root/build/win32"
+. "$root/tools/flavour.sh"
+pick_flavour header-shot >&2 || exit 1
+bash "$root/tools/build.sh" --"$FLAVOUR" headerdemo || exit 1
+build="$root/build/$FLAVOUR"
 command -v import >/dev/null || { echo "header-shot: 'import' (imagemagick) is missing" >&2; exit 1; }
 . "$root/tools/wine-env.sh" "$build"
 wine_begin || exit 1
 
 log=$(mktemp)
-wine "$build/tools/headerdemo/headerdemo.exe" 6 >"$log" 2>/dev/null &
+"$WINE" "$build/tools/headerdemo/headerdemo.exe" 6 >"$log" 2>/dev/null &
 demo=$!
 WINE_STARTED_PIDS+=($demo)
 for _ in $(seq 1 300); do

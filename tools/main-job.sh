@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds the programs and runs the browser driven by the
 # reference main client under Wine (on a private Xvfb display when there is no
-# DISPLAY). The main client prints every command the browser sends it.
+# DISPLAY). The main client prints every command the browser sends it. It runs
+# the flavour of the build that this host can run (tools/flavour.sh).
 #   main-job.sh [--scenario FILE] [--seconds N] [--shots DIR]
 # With a display of your own it runs until you close the browser; on Xvfb it
 # plays the scenario, runs for N more seconds (default 10) and stops.
@@ -20,20 +21,22 @@ while [ $# -gt 0 ]; do
 done
 had_display=${DISPLAY:-}
 bash "$root/tools/install-deps.sh" || exit 1
-bash "$root/tools/build.sh" --win32 browser mainclient browsermode || exit 1
+. "$root/tools/flavour.sh"
+pick_flavour main-job || exit 1
+bash "$root/tools/build.sh" --"$FLAVOUR" browser mainclient browsermode || exit 1
 
-build="$root/build/win32"
+build="$root/build/$FLAVOUR"
 . "$root/tools/wine-env.sh" "$build"
 wine_begin || exit 1
 
 run="$build/run"
 mkdir -p "$run"
 [ -f "$run/main.ini" ] || printf '[main]\r\nname=Quintara Poker\r\n' > "$run/main.ini"
-args=(--workdir "$(winepath -w "$run" 2>/dev/null)")
-[ -n "$scenario" ] && args+=(--scenario "$(winepath -w "$scenario" 2>/dev/null)")
+args=(--workdir "$("$WINE" winepath -w "$run" 2>/dev/null)")
+[ -n "$scenario" ] && args+=(--scenario "$("$WINE" winepath -w "$scenario" 2>/dev/null)")
 [ -z "$had_display" ] && args+=(--seconds "$seconds")
 cd "$run"
-wine "$build/tools/mainclient/mainclient.exe" "${args[@]}" &
+"$WINE" "$build/tools/mainclient/mainclient.exe" "${args[@]}" &
 client=$!
 WINE_STARTED_PIDS+=($client)
 if [ -n "$shots" ]; then

@@ -16,7 +16,9 @@ fi
 out=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/win32"
+. "$root/tools/flavour.sh"
+pick_flavour report-shot >&2 || exit 1
+build="$root/build/$FLAVOUR"
 if [ $# -gt 0 ]; then
   shift
   target=reportdemo
@@ -33,13 +35,13 @@ else
   # The window sits at (20,20) and is 600 x 280.
   settle=0.5 crop=620x300+10+10
 fi
-bash "$root/tools/build.sh" --win32 "$target" || exit 1
+bash "$root/tools/build.sh" --"$FLAVOUR" "$target" || exit 1
 command -v import >/dev/null || { echo "report-shot: 'import' (imagemagick) is missing" >&2; exit 1; }
 . "$root/tools/wine-env.sh" "$build"
 wine_begin || exit 1
 
 log=$(mktemp)
-wine "${launch[@]}" "$build/tools/$target/$target.exe" "${args[@]}" >"$log" 2>/dev/null &
+"$WINE" "${launch[@]}" "$build/tools/$target/$target.exe" "${args[@]}" >"$log" 2>/dev/null &
 demo=$!
 WINE_STARTED_PIDS+=($demo)
 for _ in $(seq 1 300); do

@@ -12,6 +12,8 @@ fi
 out=$1
 build=$(cd "$2" && pwd)
 mode="$build/skin/browsermode.exe"
+# The Wine of the build's flavour; the prefix is the caller's.
+. "$(dirname "$0")/wine-env.sh" "$build"
 [ -n "${DISPLAY:-}" ] || { echo "screenshots: no DISPLAY" >&2; exit 1; }
 [ -f "$mode" ] || { echo "screenshots: $mode is not built (target browsermode)" >&2; exit 1; }
 command -v import >/dev/null || { echo "screenshots: 'import' (imagemagick) is missing" >&2; exit 1; }
@@ -21,7 +23,7 @@ mkdir -p "$out"
 switch_mode() {
   local i
   for i in $(seq 1 30); do
-    timeout 30 wine "$mode" "$1" && return 0
+    timeout 30 "$WINE" "$mode" "$1" && return 0
     sleep 1
   done
   echo "screenshots: no browser window" >&2

@@ -1,11 +1,19 @@
-# Sourced by the Wine scripts: one sandboxed prefix per build directory, a
-# private X display when there is none, and cleanup of everything started here.
+# Sourced by the Wine scripts: one sandboxed prefix per build directory, run by
+# the Wine of the build's flavour (32- or 64-bit), a private X display when
+# there is none, and cleanup of everything started here.
 # Usage: . wine-env.sh BUILD_DIR ; then wine_begin ; ... ; (wine_end runs on exit)
+# Scripts start Windows programs with "$WINE", the flavour's loader.
 
 WINE_BUILD_DIR=$(cd "$1" && pwd)
+. "$(dirname "${BASH_SOURCE[0]}")/flavour.sh"
+# The build says which flavour it is (CMakeLists.txt writes the file).
+WINE_BUILD_FLAVOUR=$(cat "$WINE_BUILD_DIR/wine-flavour" 2>/dev/null || echo win32)
 export WINEPREFIX="$WINE_BUILD_DIR/wineprefix"
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win32
+export WINEARCH=$WINE_BUILD_FLAVOUR
+WINE=$(wine_loader "$WINE_BUILD_FLAVOUR")
+# Processes that Wine starts itself take the same loader.
+[ "$WINE_BUILD_FLAVOUR" = win64 ] && export WINELOADER=$WINE
 # No runtime installer may wait for a click; the HTML engine stays enabled.
 export WINEDLLOVERRIDES="mscoree="
 WINE_STARTED_PIDS=()
@@ -24,10 +32,15 @@ wine_prefix() {
   flock -w 300 9 || { echo "wine-env: prefix lock timed out" >&2; return 1; }
   if [ ! -f "$WINEPREFIX/.sandboxed" ]; then
     rm -rf "$WINEPREFIX"
-    timeout 300 wineboot -i >/dev/null 2>&1
+    timeout 300 "$WINE" wineboot -i >/dev/null 2>&1
     timeout 60 wineserver -w
+    if [ ! -d "$WINEPREFIX/drive_c" ]; then
+      echo "wine-env: wineboot made no prefix in $WINEPREFIX" >&2
+      flock -u 9
+      return 1
+    fi
     wine_sandbox
-    touch "$WINEPREFIX/.sandboxed"
+    touch "$WINEPREFIX/.sandboxed" || return 1
   fi
   flock -u 9
 }
@@ -59,6 +72,11 @@ wine_end() {
 }
 
 wine_begin() {
+  local why
+  if ! why=$(wine_runs "$WINE_BUILD_FLAVOUR"); then
+    echo "wine-env: $WINE_BUILD_DIR cannot run here ($why): $(wine_needs "$WINE_BUILD_FLAVOUR")" >&2
+    return 1
+  fi
   trap wine_end EXIT
   trap 'exit 130' INT TERM
   wine_display || return 1

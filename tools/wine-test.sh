@@ -7,4 +7,4 @@ shift
 wine_begin || exit 1
 cd "$(dirname "$1")"
 # Inside ctest's own limit; a long benchmark may ask for more.
-timeout "${WINE_TEST_TIMEOUT:-540}" wine "$@"
+timeout "${WINE_TEST_TIMEOUT:-540}" "$WINE" "$@"
