@@ -10,12 +10,48 @@ function(add_unit_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
   if(BUILD_WIN32)
+    # Tests wait on windows, not on their own code: unoptimised, they compile
+    # in half the time; the code under test keeps the build's optimisation.
+    target_compile_options(${name} PRIVATE -O0)
     # Console subsystem so that Wine passes the test's output through.
-    add_test(NAME ${name}
-             COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-test.sh ${CMAKE_BINARY_DIR} $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES RUN_SERIAL ON TIMEOUT 600)
+    add_wine_test(${name} $<TARGET_FILE:${name}>)
   else()
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  endif()
+endfunction()
+
+# add_wine_test(name program [args...])
+# A test run under Wine in one of the two lanes (see tools/wine-env.sh): ctest
+# -j2 with tools/lanes.json gives each test a lane of its own, and the lanes'
+# sessions come up once, as the fixture "wine_session", before the first test.
+function(add_wine_test name program)
+  add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-test.sh ${CMAKE_BINARY_DIR} ${program} ${ARGN})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS "lane:1" FIXTURES_REQUIRED wine_session)
+endfunction()
+
+# add_logic_test(name SOURCES ... LIBS ...)
+# Window-free logic: its own program in the native build; in the Windows builds
+# one program, logic_tests, holds them all (see add_logic_tests_program), since
+# starting a program under Wine costs more than most of these tests.
+function(add_logic_test name)
+  if(BUILD_WIN32)
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    foreach(source ${T_SOURCES})
+      get_filename_component(source ${source} ABSOLUTE)
+      set_property(GLOBAL APPEND PROPERTY logic_test_sources ${source})
+    endforeach()
+    set_property(GLOBAL APPEND PROPERTY logic_test_libs ${T_LIBS})
+  else()
+    add_unit_test(${name} ${ARGN})
+  endif()
+endfunction()
+
+function(add_logic_tests_program)
+  get_property(sources GLOBAL PROPERTY logic_test_sources)
+  get_property(libs GLOBAL PROPERTY logic_test_libs)
+  if(BUILD_WIN32 AND sources)
+    list(REMOVE_DUPLICATES libs)
+    add_unit_test(logic_tests SOURCES ${sources} LIBS ${libs})
   endif()
 endfunction()

@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Configures and builds every target: build/win32 (the 32-bit programs we
-# ship), build/win64 (the same code for 64-bit Windows) and build/native.
-#   build.sh                       everything, all three builds
-#   build.sh --win32|--win64 T...  only targets T of that Windows build
+# Configures and builds: build/win32 (the 32-bit programs we ship), build/win64
+# (the same code for 64-bit Windows) and build/native.
+#   build.sh                       all three
+#   build.sh --win32|--win64 [T...] that Windows build, or only its targets T
+#   build.sh --native              the native build
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
-log="$root/build/build.log"
 mkdir -p "$root/build"
-quiet() { "$@" >"$log" 2>&1 || { cat "$log"; return 1; }; }
+# Each build logs to a file of its own, so that two can run at once.
+quiet() {
+  local log="$root/build/build-$1.log"
+  shift
+  "$@" >"$log" 2>&1 || { cat "$log"; return 1; }
+}
 
 windows() {
-  quiet cmake -S "$root" -B "$root/build/$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw${1#win}.cmake" \
+  quiet "$1" cmake -S "$root" -B "$root/build/$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw${1#win}.cmake" \
         -DCMAKE_BUILD_TYPE=Release
   local targets=()
   for t in "${@:2}"; do targets+=(--target "$t"); done
-  quiet cmake --build "$root/build/$1" -j"$jobs" "${targets[@]}"
+  quiet "$1" cmake --build "$root/build/$1" -j"$jobs" "${targets[@]}"
+}
+
+native() {
+  quiet native cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug
+  quiet native cmake --build "$root/build/native" -j"$jobs"
 }
 
 case "${1:-}" in
@@ -23,11 +33,14 @@ case "${1:-}" in
     flavour=${1#--}
     shift
     windows "$flavour" "$@"
-    exit 0
+    ;;
+  --native)
+    native
+    ;;
+  *)
+    windows win32
+    windows win64
+    native
+    echo "build: all three builds built"
     ;;
 esac
-windows win32
-windows win64
-quiet cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug
-quiet cmake --build "$root/build/native" -j"$jobs"
-echo "build: all three builds built"

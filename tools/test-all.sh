@@ -3,18 +3,40 @@
 # three builds, runs the native tests (sanitizers) and the Windows tests (Wine)
 # on the flavour this host can run (tools/flavour.sh: the 32-bit programs where
 # the host runs 32-bit programs, else the 64-bit flavour; WINE_FLAVOUR forces
-# one), then a short run of every fuzz target.
+# one) in two lanes, then a short run of every fuzz target.
+#
+# The Windows tests mostly wait on windows and timers, so the other builds
+# are compiled, at a lower priority, while they run.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh"
 . "$root/tools/flavour.sh"
 pick_flavour test-all
-bash "$root/tools/build.sh"
+other=win64
+[ "$FLAVOUR" = win64 ] && other=win32
+start=$SECONDS
+elapsed() { echo "($((SECONDS - start)) s)"; }
+
+bash "$root/tools/build.sh" --"$FLAVOUR"
+echo "build: $FLAVOUR built $(elapsed)"
+windows_log="$root/build/windows-tests.log"
+(cd "$root/build/$FLAVOUR" &&
+   ctest --output-on-failure -j2 --resource-spec-file "$root/tools/lanes.json") >"$windows_log" 2>&1 &
+windows=$!
+
 status=0
+nice -n 10 bash "$root/tools/build.sh" --native || status=1
+nice -n 10 bash "$root/tools/build.sh" --"$other" || status=1
+nice -n 10 bash "$root/tools/fuzz.sh" --build || status=1
+echo "build: native, $other and fuzz built $(elapsed)"
 echo "== native tests (AddressSanitizer, UBSan)"
 (cd "$root/build/native" && ctest --output-on-failure -j2) || status=1
-echo "== Windows tests ($FLAVOUR, Wine)"
-(cd "$root/build/$FLAVOUR" && ctest --output-on-failure) || status=1
-echo "== fuzz targets (libFuzzer, 20 s each)"
+
+echo "== Windows tests ($FLAVOUR, Wine, two lanes)"
+wait "$windows" || status=1
+cat "$windows_log"
+echo "$(elapsed)"
+echo "== fuzz targets (libFuzzer, 20 s each, two at a time)"
 bash "$root/tools/fuzz.sh" 20 || status=1
+echo "test-all: done $(elapsed)"
 exit $status

@@ -14,9 +14,12 @@ struct StormResult {
     std::string output;
 };
 
-// Runs storm.exe to its end against the stand-in, its output in a file.
+// Runs storm.exe to its end against the stand-in, its output in a file. Each
+// run writes a file of its own: the last storm's may still be held open by
+// that process on its way out.
 StormResult RunStorm(const std::string& victim) {
-    std::string dir = ScratchDir("storm_run");
+    static int runs = 0;
+    std::string dir = ScratchDir("storm_run" + std::to_string(++runs));
     std::string out = dir + "\\output.txt";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
