@@ -536,11 +536,14 @@ void ReportModel::RemoveStored(uint32_t slot) {
 bool ReportModel::DeleteListItem(int item) {
     if (IsVirtual() || TreeShown() || item < 0) return false;
     const uint32_t slot = SlotOfItem(item);
-    if (slot == kNil) return false;
+    // An item with tree children stays: they would keep its slot as their
+    // parent, and the item a later insert puts there would close a cycle.
+    if (slot == kNil || slots[slot].firstChild != kNil) return false;
     const SlotRef ref = RefOf(slot);
-    // The parent may delete the item itself while it hears of the deletion.
+    // The parent may delete the item itself while it hears of the deletion,
+    // or even give it children: those go with it.
     if (!slots[slot].notified) NotifyDelete(slot);
-    if (Alive(ref)) RemoveStored(slot);
+    DeleteSubtree(ref);
     return true;
 }
 
