@@ -145,7 +145,7 @@ private:
     LRESULT OnKillFocus(WPARAM, LPARAM);
     LRESULT OnNotify(WPARAM, LPARAM);
     LRESULT OnHideColumnLater(WPARAM, LPARAM);
-    LRESULT OnHeaderNotify(NMHEADERA& notice);
+    LRESULT OnHeaderNotify(const NMHDR& notice);
     LRESULT OnEditorEnd(const report::ReportEditNotify& end);
     bool OnHeaderRightClick(int item);
     void HeaderItemChanged(const NMHEADERA& notice);

@@ -218,7 +218,7 @@ LRESULT CReportCtrl::OnKillFocus(WPARAM wp, LPARAM) {
 LRESULT CReportCtrl::OnNotify(WPARAM, LPARAM lp) {
     auto* notice = reinterpret_cast<NMHDR*>(lp);
     if (!notice) return 0;
-    if (notice->hwndFrom == header.GetSafeHwnd()) return OnHeaderNotify(*reinterpret_cast<NMHEADERA*>(lp));
+    if (notice->hwndFrom == header.GetSafeHwnd()) return OnHeaderNotify(*notice);
     if (editor && notice->hwndFrom == editor && notice->code == NotifyEndEdit)
         return OnEditorEnd(*reinterpret_cast<ReportEditNotify*>(lp));
     return 0;
@@ -232,21 +232,24 @@ static int SubItemOfHeaderItem(HWND header, int index) {
     return static_cast<int>(item.lParam);
 }
 
-LRESULT CReportCtrl::OnHeaderNotify(NMHEADERA& notice) {
-    const int subItem = SubItemOfHeaderItem(header, notice.iItem);
-    switch (notice.hdr.code) {
+LRESULT CReportCtrl::OnHeaderNotify(const NMHDR& notice) {
+    // Only the HDN_ codes below come as an NMHEADERA: NM_RCLICK,
+    // NM_RELEASEDCAPTURE and their like are a bare NMHDR, read no further.
+    auto record = [&notice]() -> const NMHEADERA& { return reinterpret_cast<const NMHEADERA&>(notice); };
+    switch (notice.code) {
     case HDN_ITEMCLICKA:
     case HDN_ITEMCLICKW: {
+        const int subItem = SubItemOfHeaderItem(header, record().iItem);
         CloseEditor();
         if (NotifyColumn(NotifyColumnClick, subItem) != 0 || (Style() & (VirtualItems | NoSort))) return 0;
         bool ascending = false;
         const int sorted = GetSortMark(&ascending);
-        SortItems(subItem, sorted == notice.iItem ? !ascending : true);
+        SortItems(subItem, sorted == record().iItem ? !ascending : true);
         return 0;
     }
     case HDN_ITEMCHANGEDA:
     case HDN_ITEMCHANGEDW:
-        HeaderItemChanged(notice);
+        HeaderItemChanged(record());
         return 0;
     case HDN_BEGINDRAG:
         CloseEditor();
@@ -254,17 +257,21 @@ LRESULT CReportCtrl::OnHeaderNotify(NMHEADERA& notice) {
     case HDN_ENDDRAG:
         if (header.GetDropState() == CFlatHeaderCtrl::kDroppedOutside) {
             // The header is still ending its drag: the column goes after it.
-            if (Style() & RemovableColumns) PostMessageA(hwnd, kHideColumnLater, static_cast<WPARAM>(subItem), 0);
+            if (Style() & RemovableColumns)
+                PostMessageA(hwnd, kHideColumnLater,
+                             static_cast<WPARAM>(SubItemOfHeaderItem(header, record().iItem)), 0);
             return 1;
         }
         columnsDirty = true;
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case HDN_DIVIDERDBLCLICKA:
-    case HDN_DIVIDERDBLCLICKW:
+    case HDN_DIVIDERDBLCLICKW: {
+        const int subItem = SubItemOfHeaderItem(header, record().iItem);
         CloseEditor();
         if (NotifyColumn(NotifyDividerDoubleClick, subItem) == 0) AutoSizeColumn(subItem);
         return 0;
+    }
     default:
         return 0;
     }

@@ -494,6 +494,33 @@ TEST_F(ReportInput, ColumnsDraggedOffGoAndRightClicksReachTheParent) {
     parent.answer = nullptr;
 }
 
+// Messages to the header while a bare notice of it is handled.
+std::vector<UINT> headerMessages;
+LRESULT CALLBACK RecordHeaderMessage(int code, WPARAM wp, LPARAM lp) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
+    char name[32] = "";
+    if (code == HC_ACTION && GetClassNameA(sent->hwnd, name, sizeof name) && lstrcmpiA(name, WC_HEADERA) == 0)
+        headerMessages.push_back(sent->message);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(ReportInput, BareHeaderNoticesAreReadNoFurtherThanTheirCode) {
+    Make(0, 2, 2, 60);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordHeaderMessage, nullptr, GetCurrentThreadId());
+    // What lies past the NMHDR would read as an NMHEADERA naming item 0.
+    struct {
+        NMHDR header;
+        int after[4];
+    } notice{{report.GetHeader(), 0, 0}, {}};
+    for (UINT code : {static_cast<UINT>(NM_RELEASEDCAPTURE), static_cast<UINT>(NM_RCLICK)}) {
+        notice.header.code = code;
+        SendMessageA(report, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(headerMessages, std::vector<UINT>{}) << "no header item was looked up";
+    EXPECT_EQ(parent.Take(), std::vector<std::string>{});
+}
+
 // --- focus and tips ---------------------------------------------------------------------------
 
 TEST_F(ReportInput, TipsAreAskedForOverTextWhileTheControlHasTheFocus) {
