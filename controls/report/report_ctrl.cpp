@@ -388,7 +388,11 @@ void CReportCtrl::UpdateScrollBars() {
     PlaceHeader();
 }
 
-void CReportCtrl::ScrollChanged() { UpdateScrollBars(); }
+// Every change to the items or rows ends here.
+void CReportCtrl::ScrollChanged() {
+    UpdateScrollBars();
+    FollowEditedItem();
+}
 
 void CReportCtrl::InvalidateRows(int first, int last) { RedrawItems(first, last); }
 

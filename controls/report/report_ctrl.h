@@ -147,6 +147,7 @@ private:
     LRESULT OnHideColumnLater(WPARAM, LPARAM);
     LRESULT OnHeaderNotify(const NMHDR& notice);
     LRESULT OnEditorEnd(const report::ReportEditNotify& end);
+    void FollowEditedItem();
     bool OnHeaderRightClick(int item);
     void HeaderItemChanged(const NMHEADERA& notice);
     void AutoSizeColumn(int subItem);
@@ -197,8 +198,7 @@ private:
     int checkSize = 8;
     std::array<COLORREF, kSystemColours> colours{};
     UINT wheelLines = 3;
-    HWND editor = nullptr;  // the active in-place editor
-    int editItem = -2, editSubItem = -1;
+    HWND editor = nullptr;  // the active in-place editor; its cell is the model's edit cell
     bool keyboardFocus = false;
     bool columnsDirty = false;  // a column drag reordered the header
     COLORREF dropHighlight = RGB(255, 255, 255);
