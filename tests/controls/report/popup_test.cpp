@@ -4,6 +4,7 @@
 // self-deletion; the view's one control and its creation by name.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -324,6 +325,37 @@ TEST_F(ReportEditor, TheEditorStaysWithItsItemAndEndsWithIt) {
         for (int item = 0; item < report.GetItemCount(); ++item) texts += report.GetItemText(item, 0) + " ";
         EXPECT_EQ(texts, c.texts) << c.what;
     }
+}
+
+TEST_F(ReportEditor, RowsPaintedWhileTheEditorIsOpenLeaveItsButtonAlone) {
+    // More rows than fit: one added below them moves the scroll bar, which
+    // repaints the control but not its children.
+    Make(0, 20);
+    parent.answer = [](NMHDR& h) -> LRESULT {
+        if (h.code == NotifyBeginEdit) reinterpret_cast<ReportEditNotify&>(h).withButton = 1;
+        return 0;
+    };
+    OpenEditor(1, 1);
+    const HWND button = Button();
+    ASSERT_NE(button, nullptr);
+    auto shown = [button] {  // what the screen shows of the button
+        RECT box;
+        GetClientRect(button, &box);
+        return headertest::Draw(box.right, box.bottom, 0, [&](HDC dc) {
+                   HDC screen = GetDC(button);
+                   BitBlt(dc, 0, 0, box.right, box.bottom, screen, 0, 0, SRCCOPY);
+                   ReleaseDC(button, screen);
+               }).data;
+    };
+    Pump();
+    const std::vector<DWORD> before = shown();
+    ASSERT_GT(std::count(before.begin(), before.end(), headertest::Rgb(GetSysColor(COLOR_BTNFACE))), 0);
+    ReportItem row{};
+    row.item = 20;
+    report.InsertListItem(row);
+    UpdateWindow(report);
+    EXPECT_TRUE(shown() == before) << "the button was painted over";
+    parent.answer = nullptr;
 }
 
 // An editor that counts the objects alive, to see it delete itself.
