@@ -11,6 +11,7 @@
 #include <string>
 
 #include "controls/flatheader/right_click_header.h"
+#include "controls/report/report_column_chooser.h"
 #include "controls/report/report_model.h"
 #include "controls/report/report_tip.h"
 #include "win/gdi.h"
@@ -70,6 +71,10 @@ public:
     HIMAGELIST SetImageList(HIMAGELIST list);
     HIMAGELIST SetCheckImageList(HIMAGELIST list);
     HWND GetHeader() const { return header; }
+    // The list of hidden columns to keep filled (null: none), filled at once.
+    // The list and the control each let go of the other when they go.
+    void SetColumnChooser(ReportColumnChooser* list);
+    ReportColumnChooser* GetColumnChooser() const { return chooser; }
     // Shown centred in the item area while there are no rows; "" shows nothing.
     void SetEmptyText(const std::string& text) { emptyText = text; }
     const std::string& GetEmptyText() const { return emptyText; }
@@ -189,6 +194,7 @@ private:
 
     HeaderRightClickHeader header;
     CReportTipCtrl tip;
+    ReportColumnChooser* chooser = nullptr;
 
     win::Font font;  // none: the stock GUI font
     win::Font boldFont;
