@@ -59,19 +59,25 @@ void IndexedList::RestartFrom(int index) {
     }
 }
 
+// A block grown past its limit is cut into half-full blocks in one pass, so
+// that a long insert (a node expanded over many children) costs its length
+// rather than its length times the number of cuts.
 void IndexedList::SplitIfLarge(int index) {
-    while (pool[order[static_cast<size_t>(index)]].ids.size() > static_cast<size_t>(kMaxBlock)) {
-        uint32_t tail = NewBlock();
-        std::vector<uint32_t>& ids = pool[order[static_cast<size_t>(index)]].ids;
-        // Keep half a block here and move the rest on, so that a long insert
-        // leaves a run of half-full blocks.
-        auto cut = ids.begin() + kMaxBlock / 2;
-        pool[tail].ids.assign(cut, ids.end());
-        ids.erase(cut, ids.end());
-        order.insert(order.begin() + index + 1, tail);
-        PlaceFrom(tail, 0);
-        ++index;
+    const uint32_t first = order[static_cast<size_t>(index)];
+    const size_t total = pool[first].ids.size(), half = kMaxBlock / 2;
+    if (total <= static_cast<size_t>(kMaxBlock)) return;
+    std::vector<uint32_t> tails((total - 1) / half);
+    for (uint32_t& tail : tails) tail = NewBlock();
+    const std::vector<uint32_t>& ids = pool[first].ids;  // after NewBlock, which may move the pool
+    for (size_t i = 0; i < tails.size(); ++i) {
+        const size_t from = (i + 1) * half, to = std::min(total, from + half);
+        pool[tails[i]].ids.assign(ids.begin() + static_cast<std::ptrdiff_t>(from),
+                                  ids.begin() + static_cast<std::ptrdiff_t>(to));
+        PlaceFrom(tails[i], 0);
     }
+    pool[first].ids.resize(half);
+    pool[first].ids.shrink_to_fit();  // a long insert must not leave its room behind
+    order.insert(order.begin() + index + 1, tails.begin(), tails.end());
 }
 
 void IndexedList::MergeIfSmall(int index) {

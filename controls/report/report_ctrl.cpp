@@ -39,6 +39,7 @@ CReportCtrl::CReportCtrl() {
 }
 
 CReportCtrl::~CReportCtrl() {
+    SetColumnChooser(nullptr);
     // Its items are told of their end while this object is still whole.
     if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
 }
@@ -151,10 +152,20 @@ void CReportCtrl::ReadColumns() {
     }
     SetColumns(columns, order);
     columnsDirty = false;
+    if (chooser) chooser->Refill(*this);
     // The header's widths are the truth; the running sum follows them.
     int total = 0;
     for (const HeaderColumn& column : columns) total += std::max(column.width, 0);
     AdjustTotalColumnWidth(total - TotalColumnWidth());
+}
+
+void CReportCtrl::SetColumnChooser(ReportColumnChooser* list) {
+    if (chooser) chooser->filler = nullptr;
+    if (list && list->filler) list->filler->SetColumnChooser(nullptr);
+    chooser = list;
+    if (!chooser) return;
+    chooser->filler = this;
+    chooser->Refill(*this);
 }
 
 bool CReportCtrl::ShowColumn(int subItem) {
@@ -388,7 +399,11 @@ void CReportCtrl::UpdateScrollBars() {
     PlaceHeader();
 }
 
-void CReportCtrl::ScrollChanged() { UpdateScrollBars(); }
+// Every change to the items or rows ends here.
+void CReportCtrl::ScrollChanged() {
+    UpdateScrollBars();
+    FollowEditedItem();
+}
 
 void CReportCtrl::InvalidateRows(int first, int last) { RedrawItems(first, last); }
 

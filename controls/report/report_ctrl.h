@@ -11,6 +11,7 @@
 #include <string>
 
 #include "controls/flatheader/right_click_header.h"
+#include "controls/report/report_column_chooser.h"
 #include "controls/report/report_model.h"
 #include "controls/report/report_tip.h"
 #include "win/gdi.h"
@@ -70,6 +71,10 @@ public:
     HIMAGELIST SetImageList(HIMAGELIST list);
     HIMAGELIST SetCheckImageList(HIMAGELIST list);
     HWND GetHeader() const { return header; }
+    // The list of hidden columns to keep filled (null: none), filled at once.
+    // The list and the control each let go of the other when they go.
+    void SetColumnChooser(ReportColumnChooser* list);
+    ReportColumnChooser* GetColumnChooser() const { return chooser; }
     // Shown centred in the item area while there are no rows; "" shows nothing.
     void SetEmptyText(const std::string& text) { emptyText = text; }
     const std::string& GetEmptyText() const { return emptyText; }
@@ -145,8 +150,9 @@ private:
     LRESULT OnKillFocus(WPARAM, LPARAM);
     LRESULT OnNotify(WPARAM, LPARAM);
     LRESULT OnHideColumnLater(WPARAM, LPARAM);
-    LRESULT OnHeaderNotify(NMHEADERA& notice);
+    LRESULT OnHeaderNotify(const NMHDR& notice);
     LRESULT OnEditorEnd(const report::ReportEditNotify& end);
+    void FollowEditedItem();
     bool OnHeaderRightClick(int item);
     void HeaderItemChanged(const NMHEADERA& notice);
     void AutoSizeColumn(int subItem);
@@ -188,6 +194,7 @@ private:
 
     HeaderRightClickHeader header;
     CReportTipCtrl tip;
+    ReportColumnChooser* chooser = nullptr;
 
     win::Font font;  // none: the stock GUI font
     win::Font boldFont;
@@ -197,8 +204,7 @@ private:
     int checkSize = 8;
     std::array<COLORREF, kSystemColours> colours{};
     UINT wheelLines = 3;
-    HWND editor = nullptr;  // the active in-place editor
-    int editItem = -2, editSubItem = -1;
+    HWND editor = nullptr;  // the active in-place editor; its cell is the model's edit cell
     bool keyboardFocus = false;
     bool columnsDirty = false;  // a column drag reordered the header
     COLORREF dropHighlight = RGB(255, 255, 255);

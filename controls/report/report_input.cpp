@@ -218,7 +218,7 @@ LRESULT CReportCtrl::OnKillFocus(WPARAM wp, LPARAM) {
 LRESULT CReportCtrl::OnNotify(WPARAM, LPARAM lp) {
     auto* notice = reinterpret_cast<NMHDR*>(lp);
     if (!notice) return 0;
-    if (notice->hwndFrom == header.GetSafeHwnd()) return OnHeaderNotify(*reinterpret_cast<NMHEADERA*>(lp));
+    if (notice->hwndFrom == header.GetSafeHwnd()) return OnHeaderNotify(*notice);
     if (editor && notice->hwndFrom == editor && notice->code == NotifyEndEdit)
         return OnEditorEnd(*reinterpret_cast<ReportEditNotify*>(lp));
     return 0;
@@ -232,21 +232,24 @@ static int SubItemOfHeaderItem(HWND header, int index) {
     return static_cast<int>(item.lParam);
 }
 
-LRESULT CReportCtrl::OnHeaderNotify(NMHEADERA& notice) {
-    const int subItem = SubItemOfHeaderItem(header, notice.iItem);
-    switch (notice.hdr.code) {
+LRESULT CReportCtrl::OnHeaderNotify(const NMHDR& notice) {
+    // Only the HDN_ codes below come as an NMHEADERA: NM_RCLICK,
+    // NM_RELEASEDCAPTURE and their like are a bare NMHDR, read no further.
+    auto record = [&notice]() -> const NMHEADERA& { return reinterpret_cast<const NMHEADERA&>(notice); };
+    switch (notice.code) {
     case HDN_ITEMCLICKA:
     case HDN_ITEMCLICKW: {
+        const int subItem = SubItemOfHeaderItem(header, record().iItem);
         CloseEditor();
         if (NotifyColumn(NotifyColumnClick, subItem) != 0 || (Style() & (VirtualItems | NoSort))) return 0;
         bool ascending = false;
         const int sorted = GetSortMark(&ascending);
-        SortItems(subItem, sorted == notice.iItem ? !ascending : true);
+        SortItems(subItem, sorted == record().iItem ? !ascending : true);
         return 0;
     }
     case HDN_ITEMCHANGEDA:
     case HDN_ITEMCHANGEDW:
-        HeaderItemChanged(notice);
+        HeaderItemChanged(record());
         return 0;
     case HDN_BEGINDRAG:
         CloseEditor();
@@ -254,17 +257,21 @@ LRESULT CReportCtrl::OnHeaderNotify(NMHEADERA& notice) {
     case HDN_ENDDRAG:
         if (header.GetDropState() == CFlatHeaderCtrl::kDroppedOutside) {
             // The header is still ending its drag: the column goes after it.
-            if (Style() & RemovableColumns) PostMessageA(hwnd, kHideColumnLater, static_cast<WPARAM>(subItem), 0);
+            if (Style() & RemovableColumns)
+                PostMessageA(hwnd, kHideColumnLater,
+                             static_cast<WPARAM>(SubItemOfHeaderItem(header, record().iItem)), 0);
             return 1;
         }
         columnsDirty = true;
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case HDN_DIVIDERDBLCLICKA:
-    case HDN_DIVIDERDBLCLICKW:
+    case HDN_DIVIDERDBLCLICKW: {
+        const int subItem = SubItemOfHeaderItem(header, record().iItem);
         CloseEditor();
         if (NotifyColumn(NotifyDividerDoubleClick, subItem) == 0) AutoSizeColumn(subItem);
         return 0;
+    }
     default:
         return 0;
     }
@@ -330,7 +337,8 @@ BOOL CReportCtrl::BeginEdit(int row, int column, UINT firstChar) {
     if (row == -2 || column < 0 || column >= ColumnCount() || !IsRow(row)) return FALSE;
     CloseEditor();
     HideTip();
-    const int item = RowToItem(row), subItem = ColumnSubItem(column);
+    int item = RowToItem(row);
+    const int subItem = ColumnSubItem(column);
     char text[kTextBufferSize] = "";
     ReportItem cell{};
     cell.mask = MaskText | MaskState | MaskParam;
@@ -355,31 +363,36 @@ BOOL CReportCtrl::BeginEdit(int row, int column, UINT firstChar) {
     begin.key = firstChar;
     begin.text = hasText ? text : nullptr;
     begin.reserved2 = cell.param;
-    if (Notify(&begin.header) != 0) {
-        // The parent edits with a window of its own, or not at all.
-        HWND own = static_cast<HWND>(begin.editor);
-        if (!own || !IsWindow(own)) return FALSE;
+    SetEditCell(item, subItem);
+    const intptr_t answer = Notify(&begin.header);
+    // The parent may have moved or deleted the item while it answered.
+    item = EditItem();
+    HWND own = static_cast<HWND>(begin.editor);
+    RECT place;
+    const bool ready = item != -2 && (answer != 0 ? own && IsWindow(own)
+                                                  : hasText && GetItemRect(item, subItem, place, PartText));
+    if (!ready) {
+        SetEditCell(-2, -1);
+        return FALSE;
+    }
+    if (answer != 0) {
+        // The parent edits with a window of its own.
         editor = own;
-        editItem = item;
-        editSubItem = subItem;
         ::SetFocus(own);
         return TRUE;
     }
-    RECT place;
-    if (!hasText || !GetItemRect(item, subItem, place, PartText)) return FALSE;
     place.top += 2;
     auto* edit = new CReportItemEdit(item, subItem, begin.withButton != 0);
     if (!edit->Create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, place, hwnd, 0)) {
         delete edit;
+        SetEditCell(-2, -1);
         return FALSE;
     }
     editor = edit->GetSafeHwnd();
-    editItem = item;
-    editSubItem = subItem;
     ::SendMessageA(editor, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(cell.state)), FALSE);
     ::SetWindowTextA(editor, text);
     edit->StartEdit(firstChar);
-    RedrawItems(row, row);
+    RedrawItems(ItemToRow(item), ItemToRow(item));
     ::SetFocus(editor);
     return TRUE;
 }
@@ -387,8 +400,10 @@ BOOL CReportCtrl::BeginEdit(int row, int column, UINT firstChar) {
 void CReportCtrl::EndEdit(BOOL commit, ReportEditNotify* end) {
     if (!editor) return;
     HWND closing = std::exchange(editor, nullptr);
-    const int item = std::exchange(editItem, -2), subItem = std::exchange(editSubItem, -1);
-    if (commit && !IsVirtual()) {
+    const int item = EditItem(), subItem = EditSubItem();
+    SetEditCell(-2, -1);
+    // An item that is gone takes the text with it, rather than giving it to another.
+    if (commit && !IsVirtual() && item != -2) {
         char text[kTextBufferSize] = "";
         bool read = true;
         if (end) {
@@ -410,11 +425,32 @@ void CReportCtrl::EndEdit(BOOL commit, ReportEditNotify* end) {
     if (row != -2) RedrawItems(row, row);
 }
 
+// After every change to the items or rows: an open editor of ours moves with
+// its item; it ends when the item is gone, and ends storing when the item's
+// row has left the screen, as scrolling ends it.
+void CReportCtrl::FollowEditedItem() {
+    if (!editor) return;
+    const int item = EditItem();
+    if (item == -2) {
+        EndEdit(FALSE, nullptr);
+        return;
+    }
+    auto* edit = dynamic_cast<CReportItemEdit*>(win::CWnd::FromHandle(editor));
+    if (!edit) return;  // the parent's own editor: the parent places it
+    RECT place;
+    if (!GetItemRect(item, EditSubItem(), place, PartText)) {
+        EndEdit(TRUE, nullptr);
+        return;
+    }
+    place.top += 2;
+    edit->Follow(item, place);
+}
+
 LRESULT CReportCtrl::OnEditorEnd(const ReportEditNotify& end) {
     ReportEditNotify forward{};
     forward.header.code = NotifyEndEdit;
-    forward.item = editItem;
-    forward.subItem = editSubItem;
+    forward.item = EditItem();
+    forward.subItem = EditSubItem();
     forward.editor = editor;
     forward.key = end.key;
     forward.text = end.text;

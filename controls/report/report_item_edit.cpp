@@ -85,6 +85,15 @@ void CReportItemEdit::StartEdit(UINT key) {
     if (key == VK_BACK || (!keep && !select)) SendMessage(WM_CHAR, key);
 }
 
+void CReportItemEdit::Follow(int newItem, const RECT& rect) {
+    item = newItem;
+    const int height = rect.bottom - rect.top;
+    const int width = rect.right - rect.left - (button ? height : 0);
+    constexpr UINT kMove = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(hwnd, nullptr, rect.left, rect.top, width, height, kMove);
+    if (button) SetWindowPos(button, nullptr, rect.left + width, rect.top, height, height, kMove);
+}
+
 bool CReportItemEdit::PreTranslateMessage(MSG& msg) {
     if (!hwnd || msg.hwnd != hwnd) return false;
     if (msg.message == WM_KEYDOWN && EndsEdit(msg.wParam)) {

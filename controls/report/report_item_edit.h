@@ -27,6 +27,9 @@ public:
     // Backspace removes its last character, Tab and Space select it all, and
     // any other character replaces it.
     void StartEdit(UINT key);
+    // Moves the editor, and its button, over `rect`: the text of its cell,
+    // whose item is now number `item`.
+    void Follow(int item, const RECT& rect);
 
     int Item() const { return item; }
     int SubItem() const { return subItem; }

@@ -204,6 +204,25 @@ bool ReportModel::ValidItem(int item) const { return item >= -1 && item < GetIte
 
 int ReportModel::GetItemCount() const { return IsVirtual() ? virtualCount : items.Size(); }
 
+uint32_t ReportModel::KeyOfItem(int item) const {
+    if (item == -1) return kEntrySlot;
+    if (IsVirtual()) return item >= 0 && item < virtualCount ? static_cast<uint32_t>(item) + 2 : 0;
+    const uint32_t slot = SlotOfItem(item);
+    return slot == kNil ? 0 : slot;
+}
+
+ReportModel::KeyRef ReportModel::Hold(uint32_t key) const {
+    const bool inVirtual = IsVirtual();
+    return {key, inVirtual || key >= slots.size() ? uint16_t{0} : slots[key].generation, inVirtual};
+}
+
+uint32_t ReportModel::Still(KeyRef ref) const {
+    if (ref.key == 0 || ref.virtualKey != IsVirtual()) return 0;
+    if (ref.virtualKey) return ref.key == kEntrySlot || ref.key - 2 < static_cast<uint32_t>(virtualCount) ? ref.key : 0;
+    const bool same = ref.key < slots.size() && slots[ref.key].alive && slots[ref.key].generation == ref.generation;
+    return same ? ref.key : 0;
+}
+
 uint32_t ReportModel::KeyOfRow(int row) const {
     if (row == -1) return kEntrySlot;
     if (row < 0 || row >= RowCount()) return 0;
@@ -247,6 +266,12 @@ std::vector<int> ReportModel::GetSelection() const {
     std::vector<int> out;
     for (uint32_t key : selection.Keys()) out.push_back(ItemOfKey(key));
     return out;
+}
+
+void ReportModel::SetEditCell(int item, int subItem) {
+    const uint32_t key = item == -2 ? 0 : KeyOfItem(item);
+    editKey = Hold(key);
+    editSubItem = key ? subItem : -1;
 }
 
 // --- records and the cache ------------------------------------------------------
@@ -536,11 +561,14 @@ void ReportModel::RemoveStored(uint32_t slot) {
 bool ReportModel::DeleteListItem(int item) {
     if (IsVirtual() || TreeShown() || item < 0) return false;
     const uint32_t slot = SlotOfItem(item);
-    if (slot == kNil) return false;
+    // An item with tree children stays: they would keep its slot as their
+    // parent, and the item a later insert puts there would close a cycle.
+    if (slot == kNil || slots[slot].firstChild != kNil) return false;
     const SlotRef ref = RefOf(slot);
-    // The parent may delete the item itself while it hears of the deletion.
+    // The parent may delete the item itself while it hears of the deletion,
+    // or even give it children: those go with it.
     if (!slots[slot].notified) NotifyDelete(slot);
-    if (Alive(ref)) RemoveStored(slot);
+    DeleteSubtree(ref);
     return true;
 }
 
@@ -710,8 +738,12 @@ void ReportModel::SetSelected(uint32_t key, bool toggle, bool select, bool notif
                          : select ? old | StateSelected
                                   : old & ~static_cast<uint32_t>(StateSelected);
     if (now == old) return;
+    const KeyRef held = Hold(key);
     if (notify && NotifyState(NotifyStateChanging, item, now) != 0) return;
-    item = ItemOfKey(key);  // the parent may have changed the items while it answered
+    // The parent may have changed the items while it answered, and even put
+    // another item where this one was.
+    if (!Still(held)) return;
+    item = ItemOfKey(key);
     if (item == -2) return;
     const bool on = (now & StateSelected) != 0;
     if (on)
@@ -738,9 +770,12 @@ void ReportModel::SelectRows(int first, int last, bool select, bool keep, bool t
             if (const uint32_t key = KeyOfRow(row)) SetSelected(key, toggle, true, notify);
     InvalidateRows(first, select ? last : first);
     if (select && !keep) {
-        for (uint32_t key : selection.Keys()) {
+        std::vector<KeyRef> held;
+        for (uint32_t key : selection.Keys()) held.push_back(Hold(key));
+        for (const KeyRef& ref : held) {
+            const uint32_t key = Still(ref);
             const int row = RowOfKey(key);
-            if (!selection.Contains(key) || (row >= first && row <= last)) continue;
+            if (!key || !selection.Contains(key) || (row >= first && row <= last)) continue;
             SetSelected(key, false, false, notify);
             if (row != -2) InvalidateRows(row, row);
         }

@@ -184,6 +184,12 @@ public:
     int AnchorRow() const { return anchorRow; }
     void SetAnchorRow(int row) { anchorRow = row; }
     std::vector<int> GetSelection() const;  // item indices, in the order selected
+    // The cell of an open in-place edit. Its item is held by identity, so
+    // inserts, deletes and sorts carry it along; EditItem() is -2 once the
+    // item is gone, and after SetEditCell(-2, -1).
+    void SetEditCell(int item, int subItem);
+    int EditItem() const { return ItemOfKey(Still(editKey)); }
+    int EditSubItem() const { return editSubItem; }
 
     // Scrolling: the top row, the item area and the rows that fit it.
     int TopRow() const;
@@ -329,7 +335,18 @@ private:
     int ItemOfSlot(uint32_t slot) const;
     bool ValidItem(int item) const;
 
+    // A key held across a notification, with its slot's generation: a slot
+    // that the parent frees and fills again meanwhile holds another item.
+    struct KeyRef {
+        uint32_t key = 0;
+        uint16_t generation = 0;
+        bool virtualKey = false;
+    };
+    KeyRef Hold(uint32_t key) const;
+    uint32_t Still(KeyRef ref) const;  // the key while it names the same item, else 0
+
     // Keys, rows and states.
+    uint32_t KeyOfItem(int item) const;
     uint32_t KeyOfRow(int row) const;
     int RowOfKey(uint32_t key) const;
     int ItemOfKey(uint32_t key) const;
@@ -404,6 +421,8 @@ private:
 
     SelectionList selection;
     uint32_t focusKey = 0;
+    KeyRef editKey;
+    int editSubItem = -1;
     int focusColumn = -1;
     int anchorRow = -1;
 

@@ -232,7 +232,7 @@ bool ReportModel::KeyDown(uint32_t key, uint32_t flags, bool shift, bool ctrl) {
         }
         return true;
     case keys::Home:
-        if (count > 0 && (focus > 0 || focus == -2)) {
+        if (focus > 0) {
             SetTopRow(0);
             if (!shift) anchorRow = 0;
             SelectRows(0, ValidAnchor(0), !ctrl, false, false, true);

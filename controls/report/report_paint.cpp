@@ -123,12 +123,12 @@ LRESULT CReportCtrl::OnPrintClient(WPARAM wp, LPARAM) {
 
 void CReportCtrl::Paint(HDC target) {
     win::SaveDCScope saved(target);
-    // The header and an open editor paint themselves; the copy must not cover them.
-    if (!(Style() & NoHeader) && !IsRectEmpty(&headerRect))
-        ExcludeClipRect(target, headerRect.left, headerRect.top, headerRect.right, headerRect.bottom);
-    if (editor && IsChild(hwnd, editor) && IsWindowVisible(editor)) {
+    // The header, an open editor and its button paint themselves, and are not
+    // always asked to again: the copy must not cover any of them.
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) continue;
         RECT place;
-        GetWindowRect(editor, &place);
+        GetWindowRect(child, &place);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
         ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);
     }

@@ -4,6 +4,8 @@
 // begun by a click or a character and ended by Escape, Enter or Tab, header
 // clicks, divider double clicks, drags and right clicks, and the tip trigger.
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "tests/controls/report/window_fixture.h"
 
@@ -492,6 +494,72 @@ TEST_F(ReportInput, ColumnsDraggedOffGoAndRightClicksReachTheParent) {
     SendMessageA(header, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(70, 5));
     EXPECT_EQ(parent.Take(), std::vector<std::string>{"-2066 sub 2"});
     parent.answer = nullptr;
+}
+
+// Messages to the header while a bare notice of it is handled.
+std::vector<UINT> headerMessages;
+LRESULT CALLBACK RecordHeaderMessage(int code, WPARAM wp, LPARAM lp) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
+    char name[32] = "";
+    if (code == HC_ACTION && GetClassNameA(sent->hwnd, name, sizeof name) && lstrcmpiA(name, WC_HEADERA) == 0)
+        headerMessages.push_back(sent->message);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(ReportInput, BareHeaderNoticesAreReadNoFurtherThanTheirCode) {
+    Make(0, 2, 2, 60);
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordHeaderMessage, nullptr, GetCurrentThreadId());
+    // What lies past the NMHDR would read as an NMHEADERA naming item 0.
+    struct {
+        NMHDR header;
+        int after[4];
+    } notice{{report.GetHeader(), 0, 0}, {}};
+    for (UINT code : {static_cast<UINT>(NM_RELEASEDCAPTURE), static_cast<UINT>(NM_RCLICK)}) {
+        notice.header.code = code;
+        SendMessageA(report, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(headerMessages, std::vector<UINT>{}) << "no header item was looked up";
+    EXPECT_EQ(parent.Take(), std::vector<std::string>{});
+}
+
+TEST_F(ReportInput, TheColumnChooserListsTheHiddenColumnsItAccepts) {
+    Make(0, 1, 4, 50);
+    struct NoCol3 : ReportColumnChooser {
+        bool Accepts(int subItem, const SubItemDef&) override { return subItem != 3; }
+    };
+    auto chooser = std::make_unique<NoCol3>();
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 80, 80, parent.hwnd, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(chooser->SubclassWindow(list));
+    report.HideColumn(3);
+    report.SetColumnChooser(chooser.get());
+    auto reorder = [&] {  // the first column dragged behind the last; the list refilled from scratch
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
+        for (auto [msg, x] : {std::pair{WM_LBUTTONDOWN, 20}, {WM_MOUSEMOVE, 40}, {WM_MOUSEMOVE, 95}, {WM_LBUTTONUP, 95}})
+            headertest::Mouse(report.GetHeader(), msg, POINT{x, 5}, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON);
+        UpdateWindow(report);
+    };
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[] {}, ""},
+        {[&] { report.HideColumn(1); report.HideColumn(0); }, "Name=0 Col1=1"},
+        {[&] { report.ShowColumn(0); }, "Col1=1"},  // behind Col2
+        {reorder, "Col1=1"},
+    };
+    for (const auto& [change, expected] : steps) {
+        change();
+        std::string entries;
+        for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+            char text[16] = "";
+            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            entries += std::string(i ? " " : "") + text + "=" + std::to_string(chooser->SubItemAt(i));
+        }
+        EXPECT_EQ(entries, expected);
+    }
+    EXPECT_EQ(report.ColumnSubItem(0), 0) << "reordered";
+    chooser.reset();
+    EXPECT_EQ(report.GetColumnChooser(), nullptr) << "a list that goes is forgotten";
+    report.ShowColumn(1);
+    DestroyWindow(list);
 }
 
 // --- focus and tips ---------------------------------------------------------------------------

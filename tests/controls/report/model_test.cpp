@@ -3,6 +3,7 @@
 // notifications, handles that must fail, and a parent that calls back into
 // the control from inside its notifications.
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "tests/controls/report/report_fixture.h"
@@ -626,6 +627,22 @@ TEST_F(TreeTest, ParentInsertingFromInsideStateNotifications) {
     report.SelectRows(0, 2, true, false, false, true);
     EXPECT_GT(report.GetItemCount(), 3);
     EXPECT_EQ(Problems(), "");
+}
+
+// A and its child B; the tree style cleared, one of them deleted, the style
+// set again, and a child made, in the deleted item's slot if one is free.
+TEST_F(TreeTest, DeletingInListModeNeverLeavesAChildAFreedParent) {
+    for (const auto& [item, deleted, childrenOfA] : {std::tuple{0, false, "B"}, {1, true, "C"}}) {
+        report.ChangeStyle(Tree);
+        report.DeleteAllItems();
+        const NodeHandle a = Add("A"), b = Add("B", a);
+        report.ChangeStyle(0);
+        ASSERT_EQ(report.DeleteListItem(item), deleted) << "a parent of children stays";
+        report.ChangeStyle(Tree);
+        EXPECT_EQ(report.GetNextItem(Add("C", deleted ? a : b), 0), a);
+        EXPECT_EQ(Children(a), childrenOfA);
+        EXPECT_EQ(Problems(), "");
+    }
 }
 
 TEST_F(TreeTest, ParentDeletingEverythingInsideASortComparison) {

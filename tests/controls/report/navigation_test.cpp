@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <sstream>
+#include <utility>
 
 #include "tests/controls/report/report_fixture.h"
 
@@ -278,7 +279,8 @@ TEST(ReportScreen, KeysMoveTheFocusOnlyToRowsThatAreThere) {
         {"ctrl end moves the focus only", 0, 10, 2, 0, keys::End, false, true, "focus 9 top 4 sel 2", true},
         {"end on an empty list", 0, 0, -2, 0, keys::End, false, false, "focus -2 top 0 sel", true},
         {"home", 0, 10, 7, 4, keys::Home, false, false, "focus 0 top 0 sel 0", true},
-        {"home without focus", 0, 10, -2, 3, keys::Home, false, false, "focus 0 top 0 sel 0", true},
+        {"home without focus", 0, 10, -2, 3, keys::Home, false, false, "focus -2 top 3 sel", true},
+        {"home on the entry row", EntryRow, 10, -1, 3, keys::Home, false, false, "focus -1 top 3 sel -1", true},
         {"home on an empty list", EntryRow, 0, -2, 0, keys::Home, false, false, "focus -2 top 0 sel", true},
         {"page down", 0, 10, 0, 0, keys::PageDown, false, false, "focus 5 top 0 sel 5", false},
         {"page down from the page's end", 0, 10, 5, 0, keys::PageDown, false, false, "focus 9 top 4 sel 9", false},
@@ -467,6 +469,33 @@ TEST(ReportScreen, AClickOnTheFocusedCellAsksForAnEdit) {
     report.CacheStyle(EntryRow);
     report.ClickRow(-1, 1, false, false, true);
     EXPECT_TRUE(report.ClickRow(-1, 1, false, false, true)) << "the entry row is edited by cells";
+}
+
+TEST(ReportScreen, TheEditedCellKeepsItsItemAndTheSelectionKeepsToItsOwn) {
+    Screen report;
+    report.Make(0, 4);
+    const ReportItem blank{};
+    report.SetEditCell(2, 1);
+    report.DeleteListItem(0);
+    EXPECT_EQ(report.EditItem(), 1);
+    report.InsertListItem(blank);
+    EXPECT_EQ(report.EditItem(), 2);
+    report.DeleteListItem(2);
+    report.InsertListItem(blank);  // in the freed slot
+    EXPECT_EQ(report.EditItem(), -2) << "gone, whatever took its place";
+    // The parent deletes the item being selected and makes another in its slot.
+    bool acted = false;
+    report.answer = [&](NotifyHeader& h) -> intptr_t {
+        if (h.code != NotifyStateChanging || std::exchange(acted, true)) return 0;
+        report.DeleteListItem(1);
+        report.InsertListItem(blank);
+        return 0;
+    };
+    report.Take();
+    report.SelectRows(1, 1, true, false, false, true);
+    EXPECT_EQ(report.Codes(), (std::vector<uint32_t>{NotifyStateChanging, NotifyDeleteItem}));
+    EXPECT_EQ(report.State(), "focus -2 top 0 sel");
+    EXPECT_EQ(report.Problems(), "");
 }
 
 // --- scrolling and the wheel ------------------------------------------------------------

@@ -4,6 +4,8 @@
 // self-deletion; the view's one control and its creation by name.
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
 #include <set>
 
 #include "controls/report/report_item_edit.h"
@@ -288,6 +290,72 @@ TEST_F(ReportEditor, TheButtonAsksTheParentForATextAndTheEditGoesOn) {
         EXPECT_EQ(parent.Take({NotifyEndEdit}).size(), 1u);
         parent.answer = nullptr;
     }
+}
+
+TEST_F(ReportEditor, TheEditorStaysWithItsItemAndEndsWithIt) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        int item;  // -2: gone, and the edit with it
+        const char* texts;
+    };
+    const Case cases[] = {
+        {"an item above goes", [&] { report.DeleteListItem(0); }, 1, "row1 EDITED row3 "},
+        {"the rows are sorted", [&] { report.SortItems(0, false); }, 2, "row0 row1 EDITED row3 "},
+        {"the item goes", [&] { report.DeleteListItem(2); }, -2, "row0 row1 row3 "},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        Make(CellFocus, 4);
+        HWND editor = OpenEditor(2, 1);
+        SetWindowTextA(editor, "EDITED");
+        c.change();
+        RECT place, text{};
+        GetWindowRect(editor, &place);
+        MapWindowPoints(nullptr, report, reinterpret_cast<POINT*>(&place), 2);
+        if (report.GetItemRect(c.item, 0, text, PartText)) {
+            EXPECT_EQ(place.top, text.top + 2) << c.what << ": over its item's row";
+        }
+        PostMessageA(editor, WM_KEYDOWN, VK_RETURN, 1);
+        Pump();
+        EXPECT_FALSE(IsWindow(editor)) << c.what;
+        const std::string end = "-2058 item " + std::to_string(c.item) + " sub 0 key 13 'EDITED'";
+        EXPECT_EQ(parent.Take({NotifyEndEdit}), c.item == -2 ? std::vector<std::string>{} : std::vector{end});
+        std::string texts;
+        for (int item = 0; item < report.GetItemCount(); ++item) texts += report.GetItemText(item, 0) + " ";
+        EXPECT_EQ(texts, c.texts) << c.what;
+    }
+}
+
+TEST_F(ReportEditor, RowsPaintedWhileTheEditorIsOpenLeaveItsButtonAlone) {
+    // More rows than fit: one added below them moves the scroll bar, which
+    // repaints the control but not its children.
+    Make(0, 20);
+    parent.answer = [](NMHDR& h) -> LRESULT {
+        if (h.code == NotifyBeginEdit) reinterpret_cast<ReportEditNotify&>(h).withButton = 1;
+        return 0;
+    };
+    OpenEditor(1, 1);
+    const HWND button = Button();
+    ASSERT_NE(button, nullptr);
+    auto shown = [button] {  // what the screen shows of the button
+        RECT box;
+        GetClientRect(button, &box);
+        return headertest::Draw(box.right, box.bottom, 0, [&](HDC dc) {
+                   HDC screen = GetDC(button);
+                   BitBlt(dc, 0, 0, box.right, box.bottom, screen, 0, 0, SRCCOPY);
+                   ReleaseDC(button, screen);
+               }).data;
+    };
+    Pump();
+    const std::vector<DWORD> before = shown();
+    ASSERT_GT(std::count(before.begin(), before.end(), headertest::Rgb(GetSysColor(COLOR_BTNFACE))), 0);
+    ReportItem row{};
+    row.item = 20;
+    report.InsertListItem(row);
+    UpdateWindow(report);
+    EXPECT_TRUE(shown() == before) << "the button was painted over";
+    parent.answer = nullptr;
 }
 
 // An editor that counts the objects alive, to see it delete itself.
