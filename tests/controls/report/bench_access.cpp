@@ -19,24 +19,15 @@
 #include <vector>
 
 #include "controls/report/report_ctrl.h"
-#include "tests/support/bench_row.h"
+#include "tests/controls/report/bench_lists.h"
 
 namespace {
 
-constexpr RECT kLobbyList{0, 0, 168, 220};  // control 1018: 84 x 110 dialog units
+using bench::kLobbyList;
 constexpr int kRounds = 201;
 
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+using bench::Now;
+using bench::Pump;
 
 std::string Player(int n) { return "player" + std::to_string(n); }
 
@@ -117,15 +108,7 @@ Figures Ours(HWND frame, int rows) {
 }
 
 Figures Platform(HWND frame, int rows) {
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_OWNERDATA, 180, 0,
-                                kLobbyList.right, kLobbyList.bottom, frame, nullptr, nullptr, nullptr);
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 160;
-    column.pszText = const_cast<char*>("Players");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    HWND list = bench::MakePlayerList(frame, rows, "Players");
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE);
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows / 2), FALSE);
     Pump();
@@ -155,34 +138,11 @@ Figures Platform(HWND frame, int rows) {
     return f;
 }
 
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == LVN_GETDISPINFOA) {
-        static char text[32];
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lp);
-        if (info->item.mask & LVIF_TEXT) {
-            std::snprintf(text, sizeof text, "player%d", info->item.iItem);
-            info->item.pszText = text;
-        }
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 }  // namespace
 
 int main() {
     CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = FrameProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ReportAccessBench";
-    RegisterClassExA(&wc);
-    HWND frame = CreateWindowExA(0, "ReportAccessBench", "report access bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                 400, 300, nullptr, nullptr, nullptr, nullptr);
-    Pump();
+    HWND frame = bench::MakePlayerFrame("ReportAccessBench");
 
     const int sizes[] = {100, 100000};
     Figures ours[2], platform[2];
