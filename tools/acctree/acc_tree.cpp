@@ -131,16 +131,15 @@ struct Search {
     HWND found = nullptr;
 };
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+BOOL CALLBACK FindWindowByTitle(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     char name[64] = "", title[256] = "";
     GetClassNameA(window, name, sizeof name);
     GetWindowTextA(window, title, sizeof title);
     const std::string text = title, suffix = " Browser";
-    const bool match = search->title.empty() ? text.size() >= suffix.size() &&
-                                                   text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0
-                                             : text == search->title;
-    if (std::string(name) != "#32770" || !IsWindowVisible(window) || !match) return TRUE;
+    const bool browser = std::string(name) == "#32770" && text.size() >= suffix.size() &&
+                         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    if (!IsWindowVisible(window) || !(search->title.empty() ? browser : text == search->title)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -204,7 +203,7 @@ std::string Print(const std::vector<Entry>& entries) {
 
 HWND FindBrowser(const std::string& title) {
     Search search{title};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindWindowByTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

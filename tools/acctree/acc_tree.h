@@ -38,8 +38,8 @@ std::string Format(const Entry& entry);
 std::vector<Entry> Walk(HWND window, const Options& options = {});
 // The indented lines of a walk.
 std::string Print(const std::vector<Entry>& entries);
-// A browser's window: the visible dialog with this title, or by default the
-// first whose title ends with " Browser".
+// The visible top-level window with this title, or by default the first
+// browser: a dialog whose title ends with " Browser".
 HWND FindBrowser(const std::string& title = "");
 
 }  // namespace acctree

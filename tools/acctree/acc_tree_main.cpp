@@ -3,7 +3,7 @@
 //   acctree.exe [--title TITLE | --window HEX] [--max-children N] [--visible]
 //
 // By default the first visible browser window (a dialog titled "... Browser");
-// --title names its exact title, --window gives any window's handle. Each
+// --title picks any top-level window by its exact title, --window by its handle. Each
 // object gets one line, indented by depth: role, "name", value, description,
 // state, screen location "at x,y widthxheight", and for the object of a
 // window its class and control id in brackets. At most N children of an
