@@ -23,6 +23,9 @@
 #define IDC_INPUT_TEXT 1025
 #define IDC_INPUT_PROMPT 1026
 
+// "Exit the mini-browser.": no tip uses it (Exit's tip, 9201, has no string).
+#define IDS_EXIT_DESCRIPTION 1
+
 #define ID_WEB_BACK 9100
 #define ID_WEB_FORWARD 9101
 #define ID_WEB_STOP 9102

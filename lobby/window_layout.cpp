@@ -66,6 +66,26 @@ win::Region RectanglePolygon(int width, int height) {
     const POINT corners[] = {{0, 0}, {width, 0}, {width, height}, {0, height}};
     return win::Region(CreatePolygonRgn(corners, 4, WINDING));
 }
+// What a screen reader says of the toolbar buttons (their captions are
+// internal), with the tip texts as descriptions; Exit has no tip, and takes
+// the string written for it.
+struct ButtonText {
+    int id;
+    const char* name;
+    int description;
+};
+constexpr ButtonText kButtonTexts[] = {
+    {ID_WEB_BACK, "Back", ID_WEB_BACK},     {ID_WEB_FORWARD, "Forward", ID_WEB_FORWARD},
+    {ID_WEB_STOP, "Stop", ID_WEB_STOP},     {ID_WEB_RELOAD, "Reload", ID_WEB_RELOAD},
+    {ID_MINIMIZE, "Minimize", ID_MINIMIZE}, {ID_EXIT, "Exit", IDS_EXIT_DESCRIPTION},
+};
+
+std::string LoadText(int id) {
+    char text[256] = "";
+    LoadStringA(GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof text);
+    return text;
+}
+
 // Used when main.ini names no home page.
 constexpr char kDefaultHomeAddress[] = "http://www.quintarapoker.com/";
 }  // namespace
@@ -160,6 +180,12 @@ void CBrowserDlg::CreateToolbar() {
         int left = kButtonWidth * i;
         button.SetStateImages(IDB_SYSTEM_BUTTONS, false, RECT{left, 0, left + kButtonWidth, 4 * kButtonHeight});
         place(button, systemLefts[i]);
+    }
+
+    for (const ButtonText& text : kButtonTexts) {
+        const bool web = text.id < ID_MINIMIZE;
+        CShapedButton& button = web ? webButtons[text.id - ID_WEB_BACK] : systemButtons[text.id - ID_MINIMIZE];
+        button.SetAccessibleText(text.name, LoadText(text.description));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "skin/shaped_button.h"
 
+#include "skin/button_accessible.h"
+
 namespace {
 
 win::Region CopyRegion(HRGN source) {
@@ -20,6 +22,7 @@ CShapedButton::CShapedButton() { faceColours.fill(GetSysColor(COLOR_BTNFACE)); }
 
 CShapedButton::~CShapedButton() {
     if (hwnd) DestroyWindow(hwnd);
+    ReleaseAccessible();
 }
 
 win::RouteTable CShapedButton::Routes() const {
@@ -29,6 +32,7 @@ win::RouteTable CShapedButton::Routes() const {
         OnMessage<WM_ERASEBKGND, &B::OnEraseBkgnd>(),         OnMessage<WM_MOUSEMOVE, &B::OnMouseMove>(),
         OnMessage<WM_LBUTTONDOWN, &B::OnLButtonDown>(),       OnMessage<WM_LBUTTONUP, &B::OnLButtonUp>(),
         OnMessage<WM_CAPTURECHANGED, &B::OnCaptureChanged>(),
+        OnRawMessage<WM_GETOBJECT, &B::OnGetObject>(),         OnMessage<WM_DESTROY, &B::OnDestroy>(),
     };
     return MakeRouteTable(routes);
 }
@@ -206,6 +210,32 @@ void CShapedButton::OnCaptureChanged() {
         }
     }
     Default();
+}
+
+void CShapedButton::SetAccessibleText(const std::string& name, const std::string& description) {
+    accessibleName = name;
+    accessibleDescription = description;
+    ReleaseAccessible();  // a client that asks again gets the new texts
+}
+
+LRESULT CShapedButton::OnGetObject(WPARAM wp, LPARAM lp) {
+    if (static_cast<DWORD>(lp) != static_cast<DWORD>(OBJID_CLIENT) || accessibleName.empty()) return Default();
+    if (!accessible) accessible = ButtonAccessible::Create(hwnd, accessibleName, accessibleDescription);
+    return accessible ? win::AccessibleResult(accessible, wp) : Default();
+}
+
+void CShapedButton::OnDestroy() {
+    ReleaseAccessible();
+    Default();
+}
+
+// Clients may hold the object longer than the window lives: it answers them
+// that it is gone.
+void CShapedButton::ReleaseAccessible() {
+    if (!accessible) return;
+    accessible->Disconnect();
+    accessible->Release();
+    accessible = nullptr;
 }
 
 LRESULT CShapedButton::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {

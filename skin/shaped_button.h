@@ -11,6 +11,8 @@
 #include "win/gdi.h"
 #include "win/wnd.h"
 
+class ButtonAccessible;
+
 class CShapedButton : public win::CWnd {
 public:
     enum Face { kNormal, kPressed, kHover, kDisabled };
@@ -33,6 +35,9 @@ public:
     // Draws `item` when it belongs to a shaped button; false otherwise.
     static bool Reflect(const DRAWITEMSTRUCT& item);
 
+    // What a screen reader says of the button, in place of its caption.
+    void SetAccessibleText(const std::string& name, const std::string& description);
+
     POINT Centre() const { return centre; }
     bool Hovering() const { return hover; }
     HBITMAP Image(Face face) const { return images[face]; }
@@ -51,6 +56,9 @@ private:
     void OnLButtonUp(UINT flags, POINT pt);
     void OnCaptureChanged();
     void OnCreated();
+    LRESULT OnGetObject(WPARAM wp, LPARAM lp);
+    void OnDestroy();
+    void ReleaseAccessible();
 
     void HoverCheck(POINT pt);
     bool HitTest(POINT pt) const;
@@ -69,4 +77,6 @@ private:
     bool captured = false;
     win::Region region;
     bool facesNeeded = true;
+    std::string accessibleName, accessibleDescription;
+    ButtonAccessible* accessible = nullptr;  // made on the first request, until the window goes
 };

@@ -16,6 +16,7 @@ benchmarks=(
   "uninstaller uninstaller_bench tests/uninstaller/uninstaller_bench.exe"
   "tree_inserts report_bench tests/controls/report/report_bench.exe"
   "repaint report_repaint_bench tests/controls/report/report_repaint_bench.exe"
+  "access report_access_bench tests/controls/report/report_access_bench.exe"
   "lobby lobby_bench tests/lobby/lobby_bench.exe"
 )
 

@@ -1,5 +1,7 @@
 #include "controls/report/report_ctrl.h"
 
+#include "controls/report/report_accessible.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
@@ -76,6 +78,9 @@ win::RouteTable CReportCtrl::Routes() const {
         OnRawMessage<WM_KILLFOCUS, &C::OnKillFocus>(),
         OnRawMessage<WM_NOTIFY, &C::OnNotify>(),
         OnRawMessage<kHideColumnLater, &C::OnHideColumnLater>(),
+        OnRawMessage<WM_GETOBJECT, &C::OnGetObject>(),
+        OnRawMessage<kAccessEvents, &C::OnAccessEvents>(),
+        OnRawMessage<WM_TIMER, &C::OnTimer>(),
     };
     return MakeRouteTable(routes);
 }
@@ -405,7 +410,10 @@ void CReportCtrl::ScrollChanged() {
     FollowEditedItem();
 }
 
-void CReportCtrl::InvalidateRows(int first, int last) { RedrawItems(first, last); }
+void CReportCtrl::InvalidateRows(int first, int last) {
+    RedrawItems(first, last);
+    AccessChanged();
+}
 
 void CReportCtrl::RedrawItems(int first, int last, bool updateNow) {
     if (!hwnd) return;
@@ -446,7 +454,11 @@ intptr_t CReportCtrl::SendNotify(NotifyHeader& record) {
 
 // --- messages ------------------------------------------------------------------------------
 
-void CReportCtrl::OnDestroy() { DeleteAllItems(); }
+// Clients that still hold the accessible object are answered that it is gone.
+void CReportCtrl::OnDestroy() {
+    DeleteAllItems();
+    access.reset();
+}
 
 LRESULT CReportCtrl::OnSize(WPARAM, LPARAM lp) {
     if (editor) EndEdit(TRUE, nullptr);

@@ -1,13 +1,15 @@
 // CReportCtrl: the report control's window ("MFCReportCtrl") over its model.
 // It owns the header and the tip window, forwards the model's notifications
 // to its parent as WM_NOTIFY, keeps the scroll bars, the areas and the fonts
-// (report_ctrl.cpp), paints (report_paint.cpp) and takes the mouse, the keys,
-// the header's notifications and in-place edits (report_input.cpp).
+// (report_ctrl.cpp), paints (report_paint.cpp), takes the mouse, the keys,
+// the header's notifications and in-place edits (report_input.cpp), and
+// answers assistive technology (report_accessible.cpp).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "controls/flatheader/right_click_header.h"
@@ -16,6 +18,11 @@
 #include "controls/report/report_tip.h"
 #include "win/gdi.h"
 #include "win/wnd.h"
+
+namespace report {
+class ReportAccessible;
+struct AccessEvents;
+}  // namespace report
 
 class CReportCtrl : public win::CWnd, public report::ReportModel {
 public:
@@ -114,11 +121,15 @@ protected:
     void ShowSortMark(int subItem, bool ascending) override;
     void UpdateNow() override;
     void HideTip() override;
+    void ItemChanged(int item, int subItem, report::ItemChange change) override;
     void Layout(int width, int height);
 
 private:
     // Posted to itself: a column dragged off the header goes once the drag is over.
     static constexpr UINT kHideColumnLater = WM_USER + 0x40;
+    // Posted to itself, or its timer: the events of what changed go out.
+    static constexpr UINT kAccessEvents = WM_USER + 0x41;
+    static constexpr UINT_PTR kAccessTimer = 0x7A11;
 
     void OnDestroy();
     LRESULT OnSize(WPARAM, LPARAM);
@@ -186,6 +197,17 @@ private:
     void PlaceHeader();
     static int ClampWidth(const report::SubItemDef& def, int width);
 
+    // report_accessible.cpp
+    friend class report::ReportAccessible;
+    LRESULT OnGetObject(WPARAM, LPARAM);
+    LRESULT OnAccessEvents(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    // Something a screen reader may want to hear of changed: its events go
+    // out once the burst is over. The control's taking the focus makes the
+    // focus row worth telling again.
+    void AccessChanged(bool focusTaken = false);
+    void SendAccessEvents();
+
     // Columns go through the header's HDM_* messages; the sort mark through
     // the flat header's own functions.
     bool CreateHeader();
@@ -217,4 +239,5 @@ private:
     ScrollState shownScroll{-1, -1, -1, -1, -1, -1};
     RECT headerPlace{};
     bool updatingScroll = false;
+    std::unique_ptr<report::AccessEvents> access;  // from the first change or request
 };

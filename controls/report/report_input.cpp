@@ -199,6 +199,7 @@ LRESULT CReportCtrl::OnChar(WPARAM wp, LPARAM) {
 LRESULT CReportCtrl::OnSetFocus(WPARAM, LPARAM) {
     keyboardFocus = true;
     InvalidateRect(hwnd, nullptr, FALSE);
+    AccessChanged(true);
     return 0;
 }
 
@@ -210,6 +211,7 @@ LRESULT CReportCtrl::OnKillFocus(WPARAM wp, LPARAM) {
         if (to != tip.GetSafeHwnd()) HideTip();
     }
     InvalidateRect(hwnd, nullptr, FALSE);
+    AccessChanged();
     return 0;
 }
 

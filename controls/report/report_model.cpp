@@ -451,6 +451,7 @@ bool ReportModel::SetItem(const ReportItem& item) {
     if (item.mask & MaskState) record->state = (record->state & StatesOwned) | (item.state & ~StatesOwned);
     if (item.mask & MaskParam) record->param = item.param;
     PutItemRecord(item.item, *record);
+    if ((item.mask & MaskText) && item.subItem >= 0) ItemChanged(item.item, item.subItem, ItemChange::Text);
     if ((item.mask & MaskState) && cacheEnabled) DropCachedRecord(item.item);
     UpdateScroll();
     const int row = ItemToRow(item.item);
@@ -694,6 +695,7 @@ void ReportModel::ScrollChanged() {}
 void ReportModel::HideTip() {}
 void ReportModel::ShowSortMark(int, bool) {}
 void ReportModel::UpdateNow() {}
+void ReportModel::ItemChanged(int, int, ItemChange) {}
 
 // --- focus and selection ----------------------------------------------------------
 

@@ -103,6 +103,9 @@ struct WheelSteps {
     bool direct = false;
 };
 
+// What changed of one item, for assistive technology.
+enum class ItemChange { Text, Expanded };
+
 class ReportModel {
 public:
     static constexpr int kDefaultColumnWidth = 200;
@@ -178,6 +181,9 @@ public:
 
     // Rows, focus and selection.
     int RowCount() const;
+    // Counts changes to the items, the tree and the rows (inserts, deletes,
+    // expands, sorts): equal counts mean the same rows in the same order.
+    uint64_t RowsChangeCount() const { return epoch; }
     int RowToItem(int row) const;
     int ItemToRow(int item) const;
     int FocusRow() const;
@@ -272,6 +278,8 @@ protected:
     virtual void HideTip();
     virtual void ShowSortMark(int subItem, bool ascending);
     virtual void UpdateNow();
+    // An item's text in a subitem was set, or a shown node was expanded or collapsed.
+    virtual void ItemChanged(int item, int subItem, ItemChange change);
     // The item and subitem of a row and column, and the item's param, for a
     // notification record.
     void DescribeCell(int row, int column, ReportNotify& n);

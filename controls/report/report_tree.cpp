@@ -174,6 +174,7 @@ void ReportModel::SetExpanded(uint32_t slot, bool expanded) {
     }
     SetButtonState(slot);
     ++epoch;
+    ItemChanged(ItemOfSlot(slot), -1, ItemChange::Expanded);
     InvalidateRows(row, -1);
 }
 
@@ -452,7 +453,9 @@ void ReportModel::SortRows(int subItem, int low, int high, bool ascending) {
         return result;
     };
     QuickSort(range, 0, static_cast<int>(range.size()) - 1, ascending, compare);
-    if (!stale) rows.Permute(low, range);
+    if (stale) return;
+    rows.Permute(low, range);
+    ++epoch;
 }
 
 // Re-inserting each child with the sorted-insertion rule gives children in key

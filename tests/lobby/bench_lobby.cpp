@@ -27,12 +27,7 @@ constexpr int kChatLines = 300;
 constexpr int kDisplayLimit = 49999;
 constexpr SIZE kDisplaySize{280, 450};  // edit 1014: 140 x 225 dialog units
 
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Now;
 
 LRESULT CALLBACK StandInProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == 9027) {
@@ -100,10 +95,7 @@ std::string FullDisplay() {
 
 std::string ChatLine(int i) { return "line " + std::to_string(i) + " of the chat, as long as most are\r\n"; }
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+using bench::Pump;
 
 bool Chat(const std::string& dir) {
     Process browser;

@@ -1,13 +1,17 @@
 // The lobby of a real browser.exe, with the test as the main client: joins and
 // leaves by 9027, clicks on the lobby list, "Invite Player", chat lines typed
-// into the input and received by 9025.
+// into the input and received by 9025, and the lobby as a screen reader in
+// another process reads and drives it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support/testsupport.h"
+#include "tools/acctree/acc_tree.h"
 
 using namespace testsupport;
 
@@ -256,6 +260,75 @@ TEST_F(Lobby, ReceivedLinesKeepTheDisplayWithinItsLimit) {
     for (int i = 0; i < 30; i++) Receive(5, 0, std::string(90, 'a' + i % 26) + "\r\n", "LONGER");
     EXPECT_LE(Text(display).size(), 49999u);
     EXPECT_EQ(Text(display).substr(0, 10), std::string(8, 'x') + "\r\n");
+}
+
+// The lobby list's "rows changed" events, as another process hears them.
+int reorders = 0;
+HWND watched = nullptr;
+void CALLBACK CountReorder(HWINEVENTHOOK, DWORD, HWND from, LONG object, LONG, DWORD, DWORD) {
+    if (from == watched && object == OBJID_CLIENT) ++reorders;
+}
+
+// A reader in this process, the lobby in the browser's: every call crosses.
+TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
+    CoInitialize(nullptr);
+    reorders = 0;
+    watched = list;
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, CountReorder,
+                                         browser.Id(), 0, WINEVENT_OUTOFCONTEXT);
+    const int kTables = 40, kJoins = 1000;
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < kJoins; i++)
+        Join(100 + i, "P" + std::to_string(i), 20 + i % kTables, 1, "Table " + std::to_string(i % kTables));
+    PumpFor(500);
+    const DWORD took = GetTickCount() - start;
+    UnhookWinEvent(hook);
+    EXPECT_GE(reorders, 1);
+    EXPECT_LE(reorders, static_cast<int>(took / 100 + 2)) << "a burst is told at most once per 100 ms";
+
+    Microsoft::WRL::ComPtr<IAccessible> object;
+    ASSERT_EQ(AccessibleObjectFromWindow(list, OBJID_CLIENT, IID_IAccessible,
+                                         reinterpret_cast<void**>(object.GetAddressOf())),
+              S_OK);
+    std::vector<acctree::Entry> tree = acctree::Walk(list);
+    ASSERT_GE(tree.size(), 3u);
+    auto line = [](acctree::Entry entry) {
+        entry.located = false;
+        return acctree::Format(entry);
+    };
+    EXPECT_EQ(line(tree[0]),
+              "outline \"Players\" state=focusable,multi selectable,extended selectable [MFCReportCtrl 1018]");
+    EXPECT_EQ(line(tree[1]), "outline item \"Lobby All User\" value=\"0\" state=focusable,selectable");
+    EXPECT_EQ(line(tree[2]), "outline item \"Table 0\" value=\"0\" state=collapsed,focusable,selectable");
+    long count = 0;
+    ASSERT_EQ(object->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1 + kTables);
+
+    // The reader opens "Table 1" and clicks its second player: the chat's
+    // scope and the invitation follow, as after a click of the hand.
+    VARIANT table;
+    table.vt = VT_I4;
+    table.lVal = 3;
+    ASSERT_EQ(object->accDoDefaultAction(table), S_OK);
+    ASSERT_EQ(object->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 1 + kTables + kJoins / kTables);
+    VARIANT player = table;
+    player.lVal = 5;
+    BSTR name = nullptr;
+    ASSERT_EQ(object->get_accName(player, &name), S_OK);
+    EXPECT_STREQ(name, L"P41");
+    SysFreeString(name);
+    ASSERT_EQ(object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, player), S_OK);
+    EXPECT_EQ(Label(), "P41");
+    EXPECT_EQ(Invite(), std::vector<LPARAM>{141});
+
+    // The browser goes while the reader still holds the list: calls fail, no more.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(browser.WaitExit());
+    window = nullptr;
+    EXPECT_TRUE(FAILED(object->get_accChildCount(&count)));
+    object.Reset();
+    CoUninitialize();
 }
 
 }  // namespace

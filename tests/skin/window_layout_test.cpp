@@ -1,15 +1,18 @@
 // The browser window as the user and the main client see it: geometry, the
 // toolbar, the two modes, the window commands and the tips, against a real
-// browser.exe.
+// browser.exe; and the toolbar as a screen reader in another process reads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "skin/skin_ids.h"
 #include "tests/support/testsupport.h"
+#include "tools/acctree/acc_tree.h"
 
 using namespace testsupport;
 
@@ -304,6 +307,59 @@ TEST_F(WindowLayout, LobbyButtonsAndLabelAreDrawnFromTheSkin) {
     // The selection label: grey background inside its sunken edge.
     POINT inside = ScreenPointOf(window, 1019, 150, 9);
     EXPECT_EQ(ScreenPixels(inside, 1, 1)[0], RGB(200, 200, 200));
+}
+
+TEST_F(WindowLayout, AScreenReaderReadsTheToolbarByNameAndPressesIt) {
+    CoInitialize(nullptr);
+    struct Expected {
+        int id;
+        const char* caption;  // the window text, which the main client may see, stays
+        const char* name;
+        const char* description;
+    };
+    const Expected expected[] = {
+        {9100, "WebButton0", "Back", "Back to : Go to the previous page."},
+        {9101, "WebButton1", "Forward", "Forward to : Go to the next page."},
+        {9102, "WebButton2", "Stop", "Stop loading current page."},
+        {9103, "WebButton3", "Reload", "Reload current page."},
+        {9200, "SysButton0", "Minimize", "Minimize the browser window."},
+        {9201, "SysButton1", "Exit", "Exit the mini-browser."},
+    };
+    auto object = [&](int id) {
+        Microsoft::WRL::ComPtr<IAccessible> found;
+        EXPECT_EQ(AccessibleObjectFromWindow(GetDlgItem(window, id), OBJID_CLIENT, IID_IAccessible,
+                                             reinterpret_cast<void**>(found.GetAddressOf())),
+                  S_OK);
+        return found;
+    };
+    for (const Expected& e : expected) {
+        char caption[32] = "";
+        GetWindowTextA(GetDlgItem(window, e.id), caption, sizeof caption);
+        EXPECT_STREQ(caption, e.caption);
+        const acctree::Entry entry = acctree::Describe(object(e.id).Get(), CHILDID_SELF);
+        EXPECT_EQ(entry.name, e.name);
+        EXPECT_EQ(entry.description, e.description) << e.name;
+        EXPECT_EQ(entry.role, ROLE_SYSTEM_PUSHBUTTON) << e.name;
+        EXPECT_TRUE(entry.located) << e.name;
+    }
+
+    // Pressed by the reader: a disabled Back refuses, Minimize minimizes, and
+    // Exit tells the main client and ends the browser, as clicks do.
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    EXPECT_EQ(object(9100)->accDoDefaultAction(self), E_FAIL);
+    ASSERT_EQ(object(9200)->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
+    mainClient.Clear();
+    auto exit = object(9201);
+    ASSERT_EQ(exit->accDoDefaultAction(self), S_OK);
+    ASSERT_TRUE(browser.WaitExit());
+    EXPECT_EQ(mainClient.CommandIds(), std::vector<unsigned>{9029});
+    BSTR name = nullptr;
+    EXPECT_TRUE(FAILED(exit->get_accName(self, &name))) << "the button is gone";
+    exit.Reset();
+    CoUninitialize();
 }
 
 }  // namespace

@@ -14,25 +14,16 @@
 #include <vector>
 
 #include "controls/report/report_ctrl.h"
-#include "tests/support/bench_row.h"
+#include "tests/controls/report/bench_lists.h"
 
 namespace {
 
 constexpr int kUsersPerGroup = 99;
-constexpr RECT kLobbyList{0, 0, 168, 220};  // control 1018: 84 x 110 dialog units
+using bench::kLobbyList;
 constexpr int kRepaints = 101;
 
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+using bench::Now;
+using bench::Pump;
 
 struct Figures {
     double repaint;  // seconds, median
@@ -82,30 +73,8 @@ Figures Ours(HWND frame, int rows) {
     return Measure(report, [&] { return report.TopRow(); });
 }
 
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == LVN_GETDISPINFOA) {
-        static char text[32];
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lp);
-        if (info->item.mask & LVIF_TEXT) {
-            std::snprintf(text, sizeof text, "player%d", info->item.iItem);
-            info->item.pszText = text;
-        }
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 Figures Platform(HWND frame, int rows) {
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "",
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL, 180, 0,
-                                kLobbyList.right, kLobbyList.bottom, frame, nullptr, nullptr, nullptr);
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = 160;
-    column.pszText = const_cast<char*>("Lobby");
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
-    Pump();
+    HWND list = bench::MakePlayerList(frame, rows, "Lobby");
     const Figures f = Measure(list, [&] { return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)); });
     DestroyWindow(list);
     return f;
@@ -114,17 +83,7 @@ Figures Platform(HWND frame, int rows) {
 }  // namespace
 
 int main() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = FrameProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ReportRepaintBench";
-    RegisterClassExA(&wc);
-    HWND frame = CreateWindowExA(0, "ReportRepaintBench", "report repaint bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-    Pump();
+    HWND frame = bench::MakePlayerFrame("ReportRepaintBench");
 
     const int sizes[] = {100, 10000, 100000};
     Figures ours[3], platform[3];

@@ -20,17 +20,8 @@ namespace {
 constexpr int kUsersPerGroup = 99;
 constexpr RECT kLobbyList{0, 0, 168, 220};  // control 1018: 84 x 110 dialog units
 
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-}
+using bench::Now;
+using bench::Pump;
 
 std::string Name(const char* stem, int n) { return stem + std::to_string(n); }
 
