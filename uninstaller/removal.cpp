@@ -14,7 +14,6 @@ namespace {
 
 constexpr size_t kPathCapacity = 259;
 const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 
 enum class TreeWalk { NotEntered, Elsewhere, NotListed, Done };
@@ -227,38 +226,6 @@ bool DeleteNamedEntry(const std::string& path) {
     return DeleteEntry(wide, folder + wide.substr(slash), 0) == Outcome::Deleted;
 }
 
-int DeleteRegistryTree(HKEY root, const char* key) {
-    HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) return -1;
-    std::string previous;
-    for (;;) {
-        char sub[kPathCapacity + 1];
-        DWORD len = sizeof(sub);
-        if (RegEnumKeyExA(handle, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // A subkey that survives its own deletion would come back at index 0 for ever.
-        if (previous == sub || DeleteRegistryTree(handle, sub) != 0) {
-            RegCloseKey(handle);
-            return 1;
-        }
-        previous = sub;
-    }
-    RegCloseKey(handle);
-    RegDeleteKeyA(root, key);
-    return 0;
-}
-
-std::string ReadUserRegistryString(const char* key, const char* value, const char* fallback) {
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return fallback;
-    char data[2048] = {};
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    LONG rc = RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(handle);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return fallback;
-    return std::string(data, strnlen(data, size));
-}
-
 std::string ShellFolder(int csidl) {
     char path[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
@@ -295,13 +262,7 @@ void RemoveShortcuts(const UninstallSettings& s, FolderLookup lookup) {
 
 void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup) {
     std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kExtensionsKey, s.siteGuid.c_str());
-    if (IsPlainName(s.siteGuid) && !key.empty()) {
-        HKEY handle;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
-            RegCloseKey(handle);
-            DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
-        }
-    }
+    if (IsPlainName(s.siteGuid) && !key.empty()) DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
     std::string favorites = lookup(CSIDL_FAVORITES);
     if (favorites.size() < 2 || !IsPlainName(s.mainUrlTitle)) return;
     std::string favorite = FormatIfFits(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str());
@@ -311,21 +272,6 @@ void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup)
     std::string inLinks =
         FormatIfFits(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str());
     if (!inLinks.empty()) DeleteNamedEntry(inLinks);
-}
-
-void RemoveUninstallEntry(const UninstallSettings& s) {
-    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kUninstallKey, s.verName.c_str());
-    if (!IsPlainName(s.verName) || key.empty()) return;
-    for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon"}) {
-        HKEY handle;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) continue;
-        RegDeleteValueA(handle, value);
-        RegCloseKey(handle);
-    }
-    HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
-    RegDeleteKeyA(parent, s.verName.c_str());
-    RegCloseKey(parent);
 }
 
 }  // namespace uninst

@@ -32,7 +32,8 @@ void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalSt
 bool DeleteNamedEntry(const std::string& path);
 
 // 0 once the key's deletion was asked for, -1 when it cannot be opened, 1 when a
-// subkey could not be removed (the rest is then left in place).
+// subkey could not be removed (the rest is then left in place). A registry link, the
+// key itself or any below it, is removed itself; what it points at is never touched.
 int DeleteRegistryTree(HKEY root, const char* key);
 
 // A string value under HKEY_CURRENT_USER (at most 2047 bytes), or `fallback`.

@@ -152,6 +152,18 @@ public:
     std::string desktop, startMenu, programs, favorites;
 };
 
+// Starts the uninstaller, answers Yes to `question` and OK to "Uninstall complete.".
+void UninstallWithYes(const Installation& inst, const std::string& question, const std::string& workDir) {
+    Process p(inst.Exe(), workDir);
+    HWND box = p.WaitMessageBox(question);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDYES));
+    HWND done = p.WaitMessageBox("Uninstall complete.");
+    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(done, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
 // A client pixel of `window` as the screen shows it; false when `cover` hides it.
 bool ClientPixel(const ScreenShot& shot, HWND window, HWND cover, int x, int y, COLORREF* colour) {
     POINT p = {x, y};
@@ -286,14 +298,7 @@ TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
     SetFileAttributesA((outside + "\\s1.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(MakeUnixSymlink(outside + "\\s1.txt", inst.dir + "\\filelink.txt"));
 
-    Process p(inst.Exe(), inst.dir);
-    HWND question = p.WaitMessageBox(inst.Question());
-    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
-    ASSERT_TRUE(Answer(question, IDYES));
-    HWND done = p.WaitMessageBox("Uninstall complete.");
-    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
-    ASSERT_TRUE(Answer(done, IDOK));
-    EXPECT_EQ(p.WaitExit(10000), 0u);
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
 
     for (const char* s : sentinels) EXPECT_TRUE(Exists(outside + "\\" + s)) << s;
     EXPECT_EQ(Attributes(outside + "\\s1.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
@@ -475,4 +480,28 @@ TEST(Program, SkinModuleGivesBannerAndColours) {
     EXPECT_TRUE(Exists(std::string(temp) + "temp3.ini"));
     ASSERT_TRUE(Answer(question, IDNO));
     EXPECT_EQ(p.WaitExit(10000), 0u);
+}
+
+// Links made with REG_OPTION_CREATE_LINK: the extension key holds one to another key and
+// one back to itself, and the uninstall entry is one to another product's entry. The
+// run ends as usual; the links go, and what they point at stays whole.
+TEST(Program, RegistryLinksInOurKeysLeaveTheirTargets) {
+    Installation inst;
+    inst.WriteIni(inst.dir);
+    inst.SeedOutside();
+    std::string victim = "SOFTWARE\\UninstVictim" + inst.id, ext = kExtensions + inst.siteGuid;
+    std::string entry = kUninstall + inst.verName, other = entry + "-other";
+    SetRegString(HKEY_LOCAL_MACHINE, victim + "\\sub", "v", "keep");
+    ASSERT_TRUE(MakeRegistryLink(ext + "\\toVictim", victim));
+    ASSERT_TRUE(MakeRegistryLink(ext + "\\loop", ext));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, entry);
+    ASSERT_TRUE(MakeRegistryLink(entry, other));
+
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ext));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim + "\\sub", "v"));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, other, "DisplayName"));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, victim);
 }

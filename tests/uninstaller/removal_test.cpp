@@ -260,6 +260,36 @@ TEST(RegistryTree, DeletesNestedSubkeysDepthFirst) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, base);
 }
 
+// Links made with REG_OPTION_CREATE_LINK in the place of the key, below it and back up
+// the tree: each goes itself, and what it points at keeps every subkey and value.
+TEST(RegistryTree, LinksAreRemovedNeverFollowed) {
+    const std::string base = "SOFTWARE\\UninstTest" + std::to_string(GetCurrentProcessId());
+    const struct {
+        const char* link;    // below base
+        const char* target;  // below base ("" is base itself)
+    } cases[] = {
+        {"site", "victimA"},              // the key itself
+        {"site\\real\\toB", "victimB"},   // a subkey
+        {"site\\loop", "site\\loop"},     // a link to itself
+        {"site\\real\\up", "site"},       // back to the key
+        {"site\\real\\root", ""},         // to a parent of the key
+    };
+    for (const auto& c : cases) {
+        for (const char* victim : {"victimA\\sub\\inner", "victimB\\sub", "sibling"})
+            SetRegString(HKEY_LOCAL_MACHINE, base + "\\" + victim, "v", "keep");
+        if (std::string(c.link) != "site") SetRegString(HKEY_LOCAL_MACHINE, base + "\\site\\real\\x", "v", "1");
+        std::string target = c.target[0] ? base + "\\" + c.target : base;
+        ASSERT_TRUE(MakeRegistryLink(base + "\\" + c.link, target)) << c.link;
+
+        EXPECT_EQ(DeleteRegistryTree(HKEY_LOCAL_MACHINE, (base + "\\site").c_str()), 0) << c.link;
+
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, base + "\\site")) << c.link;
+        for (const char* victim : {"victimA\\sub\\inner", "victimB\\sub", "sibling"})
+            EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, base + "\\" + victim, "v")) << c.link << " " << victim;
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, base);
+    }
+}
+
 namespace {
 
 std::map<int, std::string> gFolders;

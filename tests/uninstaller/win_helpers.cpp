@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace uninst_test {
 
 namespace {
@@ -296,16 +298,29 @@ bool ValueExists(HKEY root, const std::string& key, const char* value) {
 
 void DeleteKeyTree(HKEY root, const std::string& key) {
     HKEY h;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
     char sub[260];
-    DWORD len = sizeof(sub);
-    while (RegEnumKeyExA(h, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+    std::string previous;
+    for (DWORD len = sizeof(sub); RegEnumKeyExA(h, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         len = sizeof(sub)) {
+        if (previous == sub) break;  // it could not be deleted
         DeleteKeyTree(h, sub);
-        len = sizeof(sub);
-        if (KeyExists(h, sub)) break;
+        previous = sub;
     }
+    NtDeleteKey(h);
     RegCloseKey(h);
-    RegDeleteKeyA(root, key.c_str());
+}
+
+bool MakeRegistryLink(const std::string& key, const std::string& target) {
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::wstring path = L"\\Registry\\Machine\\" + Wide(target);  // no terminator in a link
+    LONG rc = RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.c_str()),
+                             static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
 }
 
 static const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";

@@ -65,7 +65,10 @@ private:
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data);
 bool KeyExists(HKEY root, const std::string& key);
 bool ValueExists(HKEY root, const std::string& key, const char* value);
+// Deletes a key with its subkeys; a link among them goes itself, never its target.
 void DeleteKeyTree(HKEY root, const std::string& key);
+// A registry link `key` under HKEY_LOCAL_MACHINE to `target`, also under it.
+bool MakeRegistryLink(const std::string& key, const std::string& target);
 std::vector<std::string> PendingRenames();
 void ForgetPendingRenames(const std::string& containing);
 
