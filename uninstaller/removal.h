@@ -13,20 +13,19 @@ namespace uninst {
 struct RemovalStats {
     int filesDeleted = 0;
     int dirsRemoved = 0;
-    int scheduled = 0;  // files and directories left for deletion at restart
 };
 
 // Empties `directory` (the installation directory itself stays) except kept files,
-// "HandHistory", "skins" and the targets of links. Fails when `directory` cannot be
-// entered or listed, or when the directory entered does not have `expectedFinalPath`
-// (as CheckInstallDirectory gave it). Leaves the current directory inside `directory`.
+// "HandHistory", "skins" and the targets of links. What cannot be deleted now, a file
+// in use say, is passed over; nothing is left for deletion at the next restart. Fails
+// when `directory` cannot be entered or listed, or when the directory entered does not
+// have `expectedFinalPath` (as CheckInstallDirectory gave it). Leaves the current
+// directory inside `directory`.
 bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
                 const std::wstring* expectedFinalPath = nullptr);
 
 // Deletes the files of the current directory that match `pattern` and are not kept.
-// Sets *scheduledHere when a file in use was left for deletion at restart.
-void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
-                            bool* scheduledHere = nullptr);
+void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr);
 
 // Deletes the file or empty folder at `path`, not what a link of that name leads to.
 bool DeleteNamedEntry(const std::string& path);

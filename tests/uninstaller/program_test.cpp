@@ -53,7 +53,6 @@ public:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensions + siteGuid + "-other");
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName + "-other");
-        ForgetPendingRenames(scratch.Path());
     }
 
     std::string Exe() const { return dir + "\\uninstaller.exe"; }
@@ -79,7 +78,7 @@ public:
     }
 
     std::set<std::string> FilesAfterUninstall() const {
-        return {"uninstaller.exe",  // running: left for the restart
+        return {"uninstaller.exe",  // running: passed over
                 "KEEP.dat",
                 "sub1\\",
                 "sub1\\Settings.CFG",
@@ -279,8 +278,7 @@ TEST(Program, UninstallsAGeneratedInstallation) {
 
     EXPECT_EQ(ListTree(inst.dir), inst.FilesAfterUninstall());
     inst.ExpectOutsideRemoved();
-    EXPECT_TRUE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));
-    EXPECT_FALSE(PendingDeletionOf(inst.dir));  // the installation directory itself stays
+    EXPECT_FALSE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));  // nothing is left for a restart
 }
 
 TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {

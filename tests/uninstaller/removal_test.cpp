@@ -53,7 +53,6 @@ TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
                                       ".hidden\\", ".hidden\\f.txt", ".profile"};
     EXPECT_EQ(ListTree(inst), expected);
     EXPECT_TRUE(Exists(inst));
-    EXPECT_EQ(stats.scheduled, 0);
 }
 
 TEST_F(RemovalTest, FailsWhenTheDirectoryCannotBeEntered) {
@@ -101,7 +100,9 @@ TEST_F(RemovalTest, ReadOnlyHiddenAndSystemFilesAreRemoved) {
     SetFileAttributesA((inst + "\\sub\\kept.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
+// A file that cannot be deleted now is passed over with its folder: deletion queued
+// for the next restart would follow whatever the path names by then.
+TEST_F(RemovalTest, FileInUseIsLeftWithItsDirectoryAndNothingQueued) {
     ScratchDir scratch("inuse");
     std::string inst = scratch / "inst";
     MakeFile(inst + "\\a.txt");
@@ -111,27 +112,12 @@ TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
     HANDLE held = CreateFileA((inst + "\\sub\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    RemovalStats stats;
-    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList(), &stats));
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList()));
     CloseHandle(held);
 
     EXPECT_EQ(ListTree(inst), (std::set<std::string>{"sub\\", "sub\\held.txt"}));
-    std::vector<std::string> pending = PendingRenames();
-    auto find = [&](const std::string& tail) {
-        for (size_t i = 0; i + 1 < pending.size(); i += 2)
-            if (pending[i].size() >= tail.size() &&
-                _stricmp(pending[i].c_str() + pending[i].size() - tail.size(), tail.c_str()) == 0 &&
-                pending[i + 1].empty())
-                return static_cast<int>(i);
-        return -1;
-    };
-    int file = find(inst + "\\sub\\held.txt");
-    int dir = find(inst + "\\sub");
-    EXPECT_GE(file, 0);
-    EXPECT_GT(dir, file);      // the directory goes after the file in it
-    EXPECT_LT(find(inst), 0);  // the installation directory itself stays
-    EXPECT_EQ(stats.scheduled, 2);
-    ForgetPendingRenames(scratch.Path());
+    for (const std::string& pending : PendingRenames())
+        EXPECT_EQ(pending.find("inuse_" + std::to_string(GetCurrentProcessId())), std::string::npos) << pending;
 }
 
 // Links made from the Linux side: Wine lists one to a file as a plain file and deletes

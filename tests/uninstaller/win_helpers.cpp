@@ -349,30 +349,6 @@ std::vector<std::string> PendingRenames() {
     return ReadMultiSz(&type);
 }
 
-void ForgetPendingRenames(const std::string& containing) {
-    DWORD type = REG_MULTI_SZ;
-    std::vector<std::string> entries = ReadMultiSz(&type);
-    std::string kept;
-    std::string needle = containing;
-    CharUpperA(&needle[0]);
-    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-        std::string source = entries[i];
-        CharUpperA(&source[0]);
-        if (!needle.empty() && source.find(needle) != std::string::npos) continue;
-        kept += entries[i] + '\0' + entries[i + 1] + '\0';
-    }
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-    if (kept.empty()) {
-        RegDeleteValueA(h, "PendingFileRenameOperations");
-    } else {
-        kept += '\0';
-        RegSetValueExA(h, "PendingFileRenameOperations", 0, type, reinterpret_cast<const BYTE*>(kept.data()),
-                       static_cast<DWORD>(kept.size()));
-    }
-    RegCloseKey(h);
-}
-
 std::string SpecialFolder(int csidl) {
     char path[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();

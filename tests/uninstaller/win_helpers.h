@@ -70,7 +70,6 @@ void DeleteKeyTree(HKEY root, const std::string& key);
 // A registry link `key` under HKEY_LOCAL_MACHINE to `target`, also under it.
 bool MakeRegistryLink(const std::string& key, const std::string& target);
 std::vector<std::string> PendingRenames();
-void ForgetPendingRenames(const std::string& containing);
 
 std::string SpecialFolder(int csidl);
 std::string TargetPath(const char* unixPath);        // Z:\... form of a build-tree path
