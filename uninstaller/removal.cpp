@@ -63,7 +63,9 @@ bool IsOneComponent(const wchar_t* name) {
     return name[0] && !dotsOnly;
 }
 
-bool IsNeverEntered(const std::string& name) { return name[0] == '.' || name == "HandHistory" || name == "skins"; }
+bool IsNeverEntered(const wchar_t* name) {
+    return name[0] == L'.' || std::wcscmp(name, L"HandHistory") == 0 || std::wcscmp(name, L"skins") == 0;
+}
 
 bool SetAttributes(HANDLE h, DWORD attributes) {
     constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -111,8 +113,8 @@ bool ForEachEntry(const std::wstring& pattern, Visit visit) {
     return true;
 }
 
-void CollectSubdirectory(const WIN32_FIND_DATAW& entry, const std::string& name, std::vector<Entry>* subdirs) {
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(name))
+void CollectSubdirectory(const WIN32_FIND_DATAW& entry, std::vector<Entry>* subdirs) {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(entry.cFileName))
         subdirs->push_back({entry.cFileName, entry.dwFileAttributes});
 }
 
@@ -120,15 +122,12 @@ void CollectSubdirectory(const WIN32_FIND_DATAW& entry, const std::string& name,
 // on the way when `subdirs` is given. False when the listing fails.
 bool DeleteFilesHere(const Place& here, const Walk& walk, std::vector<Entry>* subdirs) {
     return ForEachEntry(walk.pattern, [&](const WIN32_FIND_DATAW& entry) {
-        // The rules of the keep list and the names never entered see the name as the
-        // system code page spells it.
-        std::string name = Narrow(entry.cFileName);
-        if (name.empty() || name[0] == '.') return;
+        if (entry.cFileName[0] == L'.') return;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (subdirs) CollectSubdirectory(entry, name, subdirs);
+            if (subdirs) CollectSubdirectory(entry, subdirs);
             return;
         }
-        if (walk.keep.Contains(name)) return;
+        if (walk.keep.Contains(entry.cFileName)) return;
         if (DeleteEntry(entry.cFileName, EntryPath(here, entry.cFileName), entry.dwFileAttributes))
             Count(&RemovalStats::filesDeleted, walk.stats);
     });
@@ -162,10 +161,7 @@ TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, c
     std::vector<Entry> subdirs;
     bool listed = DeleteFilesHere(here, walk, everything ? &subdirs : nullptr);
     if (!everything)
-        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) {
-            std::string name = Narrow(entry.cFileName);
-            if (!name.empty()) CollectSubdirectory(entry, name, &subdirs);
-        });
+        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) { CollectSubdirectory(entry, &subdirs); });
     if (!listed) return TreeWalk::NotListed;
     for (const Entry& sub : subdirs) RemoveSubdirectory(here, sub, walk);
     return TreeWalk::Done;

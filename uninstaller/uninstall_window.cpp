@@ -156,8 +156,8 @@ LRESULT UninstallWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void UninstallWindow::OnCreate() {
     std::string ini = ProgramDirectory() + "uninstaller.ini";
     settings = ReadSettings(ini);
-    keepListComplete = ReadKeepListFile(ini, keep);
-    if (!keepListComplete) {
+    keepListRead = ReadKeepListFile(ini, keep);
+    if (keepListRead == KeepListRead::OutOfMemory) {
         MessageBoxA(hwnd, "insufficiency of memory.", "Error", MB_OK);
         return;
     }

@@ -58,14 +58,21 @@ public:
     std::string Exe() const { return dir + "\\uninstaller.exe"; }
     std::string Question() const { return "Do you wish to uninstall " + verName + "? \n\nDirectory " + dirValue; }
 
-    void WriteIni(const std::string& dirText) {
+    // In the system code page, or as UTF-16 with its byte-order mark.
+    void WriteIni(const std::string& dirText, bool utf16 = false) {
         // The profile reader drops trailing blanks; the question shows what it returns.
         dirValue = dirText.substr(0, dirText.find_last_not_of(' ') + 1);
-        MakeFile(dir + "\\uninstaller.ini",
-                 "[INFO]\r\nVER_NAME=" + verName + "\r\nVER_INFO=Version 1.2.3 test build\r\nDIR=" + dirText +
-                     "\r\nSITEGUID=" + siteGuid + "\r\nUNINSTALL_NAME=Uninstall " + verName +
-                     "\r\n[FAVORITES]\r\nMAIN_URL_TILTE=" + title +
-                     "\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=1\r\n[OTHER]\r\ngone.txt=1\r\n");
+        std::wstring text = Wide("[INFO]\r\nVER_NAME=" + verName + "\r\nVER_INFO=Version 1.2.3 test build\r\nDIR=" +
+                                 dirText + "\r\nSITEGUID=" + siteGuid + "\r\nUNINSTALL_NAME=Uninstall " + verName +
+                                 "\r\n[FAVORITES]\r\nMAIN_URL_TILTE=" + title +
+                                 "\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=1\r\n") +
+                            L"\u00FCber.dat=1\r\n\u00E4rger.CFG=1\r\n[OTHER]\r\ngone.txt=1\r\n";
+        std::string bytes = utf16 ? std::string("\xFF\xFE") : std::string();
+        if (utf16)
+            bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+        else
+            bytes += Narrow(text);
+        MakeFile(dir + "\\uninstaller.ini", bytes);
     }
 
     void SeedFiles() {
@@ -502,4 +509,17 @@ TEST(Program, RegistryLinksInOurKeysLeaveTheirTargets) {
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim + "\\sub", "v"));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, other, "DisplayName"));
     DeleteKeyTree(HKEY_LOCAL_MACHINE, victim);
+}
+
+// Saved as UTF-16, the settings give "DIR" to the profile reader and the keep list to
+// ours alike; accented names are kept in any letter case.
+TEST(Program, Utf16SettingsKeepTheirAccentedFiles) {
+    Installation inst;
+    inst.WriteIni(inst.dir, true);
+    inst.SeedFiles();
+    for (const wchar_t* name : {L"\\\u00DCBER.DAT", L"\\sub2\\\u00C4rger.cfg"}) MakeFile(Wide(inst.dir) + name);
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
+    std::set<std::string> expected = inst.FilesAfterUninstall();
+    expected.insert({Narrow(L"\u00DCBER.DAT"), "sub2\\", Narrow(L"sub2\\\u00C4rger.cfg")});
+    EXPECT_EQ(ListTree(inst.dir), expected);
 }

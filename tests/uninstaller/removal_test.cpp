@@ -15,7 +15,8 @@ namespace {
 
 KeepList Keep(const std::string& ini) {
     KeepList keep;
-    ParseKeepList(ini, keep);
+    std::wstring text;
+    if (DecodeSettingsText(ini, &text)) ParseKeepList(text, keep);
     return keep;
 }
 
@@ -546,4 +547,63 @@ TEST(InstallDirectory, OverLongValueIsReadWholeAndRefused) {
     EXPECT_FALSE(CheckInstallDirectory(s.dir, &resolved));
     EXPECT_TRUE(CheckInstallDirectory(s.dir.substr(0, 259), &resolved));  // what the cut form would empty
     EXPECT_EQ(resolved, scratch / "data");
+}
+
+namespace {
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) {
+        char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+std::string Encode(const std::wstring& text, UINT codePage) {
+    char out[1024] = {};
+    int n = WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), out, sizeof(out), nullptr,
+                                nullptr);
+    return std::string(out, n);
+}
+
+}  // namespace
+
+// The keep list comes from the same decoded text as "DIR", whichever encoding the file
+// has and however its lines end, and keeps its names in any letter case, not only ASCII.
+TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
+    ScratchDir scratch("encodings");
+    const std::wstring text =
+        L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n\u00FCber.dat=1\r\u00E4rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"utf-16", Utf16(text, false)},
+        {"utf-16 big-endian", Utf16(text, true)},
+        {"utf-8", "\xEF\xBB\xBF" + Encode(text, CP_UTF8)},
+        {"code page", Encode(text, CP_ACP)},
+    };
+    for (const auto& f : files) {
+        std::string ini = scratch / "uninstaller.ini";
+        MakeFile(ini, f.second);
+        char dir[MAX_PATH] = {};
+        GetPrivateProfileStringA("INFO", "DIR", "", dir, MAX_PATH, ini.c_str());
+        EXPECT_STREQ(dir, "C:\\Q") << f.first;
+        KeepList keep;
+        EXPECT_EQ(ReadKeepListFile(ini, keep), KeepListRead::Complete) << f.first;
+        EXPECT_EQ(keep.Size(), 2u) << f.first;
+
+        std::wstring inst = Wide(scratch / "inst");
+        for (const wchar_t* name : {L"\\\u00DCBER.DAT", L"\\sub\\\u00C4rger.cfg", L"\\sub\\gone.txt", L"\\other.dat"})
+            MakeFile(inst + name);
+        ASSERT_TRUE(RemoveTree((scratch / "inst").c_str(), "*.*", keep));
+        EXPECT_TRUE(Exists(inst + L"\\\u00DCBER.DAT")) << f.first;
+        EXPECT_TRUE(Exists(inst + L"\\sub\\\u00C4rger.cfg")) << f.first;
+        EXPECT_FALSE(Exists(inst + L"\\sub\\gone.txt")) << f.first;
+        EXPECT_FALSE(Exists(inst + L"\\other.dat")) << f.first;
+    }
+    // Text that is not what its mark announces cannot give the whole list.
+    for (const std::string& broken : {Utf16(text, false) + "x", std::string("\xEF\xBB\xBF[UNDELETE_LIST]\r\n\xC3(=1")}) {
+        MakeFile(scratch / "uninstaller.ini", broken);
+        KeepList keep;
+        EXPECT_EQ(ReadKeepListFile(scratch / "uninstaller.ini", keep), KeepListRead::Unreadable);
+    }
 }

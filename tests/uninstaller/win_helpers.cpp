@@ -19,12 +19,6 @@ std::string TempRoot() {
     return root + "\\uninst_test";
 }
 
-std::string Narrow(const std::wstring& text) {
-    char out[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof(out) - 1, nullptr, nullptr);
-    return out;
-}
-
 // Names of a folder, wide: an ANSI name can spell a path that leads elsewhere.
 std::vector<WIN32_FIND_DATAW> Children(const std::wstring& dir) {
     std::vector<WIN32_FIND_DATAW> children;
@@ -212,6 +206,12 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 std::wstring Wide(const std::string& text) {
     wchar_t out[1024] = {};
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, 1023);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    char out[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof(out) - 1, nullptr, nullptr);
     return out;
 }
 

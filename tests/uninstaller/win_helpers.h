@@ -35,6 +35,7 @@ void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);
 // The same with names that the system code page cannot spell.
 std::wstring Wide(const std::string& text);
+std::string Narrow(const std::wstring& text);
 void MakeFile(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::string& path);
