@@ -181,6 +181,41 @@ bool IsAdministrativeShare(const std::string& n) {
     return !share.empty() && share.back() == '$';
 }
 
+std::string UncHost(const std::string& n) {
+    if (!BeginsWith(n, "\\\\")) return std::string();
+    size_t serverEnd = n.find('\\', 2);
+    return n.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    std::string h = UpperAscii(host);
+    if (h == "LOCALHOST" || h == "LOCALHOST.LOCALDOMAIN") return true;
+    // IPv6 in a share path: "::1" written as "0--1.ipv6-literal.net", zeros optional.
+    const std::string literal = ".IPV6-LITERAL.NET";
+    if (h.size() > literal.size() && h.compare(h.size() - literal.size(), literal.size(), literal) == 0) {
+        std::string address = h.substr(0, h.size() - literal.size());
+        return address.find_first_not_of("0-") == address.size() - 1 && address.back() == '1';
+    }
+    // 127.0.0.0/8, in dotted form.
+    return h.compare(0, 4, "127.") == 0 && h.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+bool IsInVolumeSystemFolder(const std::string& n) {
+    size_t start;
+    if (BeginsWith(n, "\\\\")) {
+        size_t serverEnd = n.find('\\', 2);
+        start = serverEnd == std::string::npos ? std::string::npos : n.find('\\', serverEnd + 1);
+    } else {
+        start = (n.size() >= 3 && n[1] == ':' && n[2] == '\\') ? 2 : std::string::npos;
+    }
+    if (start == std::string::npos) return false;
+    size_t end = n.find('\\', start + 1);
+    std::string first = UpperAscii(n.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1));
+    for (const char* name : {"$RECYCLE.BIN", "RECYCLER", "RECYCLED", "SYSTEM VOLUME INFORMATION"})
+        if (first == name) return true;
+    return false;
+}
+
 std::string ParentPath(const std::string& n) {
     size_t slash = n.find_last_of('\\');
     if (slash == std::string::npos) return std::string();

@@ -82,6 +82,16 @@ std::string ParentPath(const std::string& normalized);
 // "\\host\C$\...", "\\host\ADMIN$": hidden shares that expose a whole drive or the system.
 bool IsAdministrativeShare(const std::string& normalized);
 
+// The server of a path to a share ("\\host\share\x" -> "host"); "" for other paths.
+std::string UncHost(const std::string& normalized);
+
+// "localhost" and the loopback addresses as a path to a share may spell them.
+bool IsLoopbackHost(const std::string& host);
+
+// Inside a volume's own folders (recycle bin, "System Volume Information"), which no
+// known folder names: "C:\$Recycle.Bin\S-1-5-21...", "\\host\share\RECYCLER".
+bool IsInVolumeSystemFolder(const std::string& normalized);
+
 }  // namespace uninst
 
 namespace uninst {

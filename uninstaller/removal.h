@@ -47,10 +47,16 @@ void RemoveExtensionAndFavorite(const UninstallSettings& settings, FolderLookup 
 void RemoveUninstallEntry(const UninstallSettings& settings);
 
 // Whether "DIR" may be emptied: an absolute path of at most 259 characters that is not
-// a root, an administrative share, a link, inside the Windows directory, a user profile,
-// a special folder (of any user) or a parent of one, by its own path or its final one.
-// On success *resolved is the full path to work in and *finalPath, when asked for, the
-// final path it has now ("" when it does not exist).
+// a root, an administrative share, a share of this machine by one of its names, a link,
+// inside the Windows directory or a volume's recycle bin, a user profile, a known folder
+// (of any user, 64-bit program files included) or a parent of one, by its own path or
+// its final one. On success *resolved is the full path to work in and *finalPath, when
+// asked for, the final path it has now ("" when it does not exist).
 bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath = nullptr);
+
+// The local path of the folder that a path to a share names, where the share leads
+// back to this machine: found by volume serial number and file id among the protected
+// folders and their parents, the rest of the path added. "" when none matches.
+std::string LocalPathOfShare(const std::string& uncPath);
 
 }  // namespace uninst

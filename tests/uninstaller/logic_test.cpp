@@ -177,3 +177,18 @@ TEST(InstallDir, AdministrativeShares) {
     for (const char* other : {"\\\\host\\games\\C$", "\\\\host\\share", "C:\\C$", "\\\\host", "\\\\host\\$x\\y"})
         EXPECT_FALSE(IsAdministrativeShare(other)) << other;
 }
+
+TEST(InstallDir, LoopbackHostsAndVolumeFolders) {
+    EXPECT_EQ(UncHost("\\\\Host\\share\\x"), "Host");
+    EXPECT_EQ(UncHost("C:\\x"), "");
+    for (const char* host : {"localhost", "LocalHost", "127.0.0.1", "127.1.2.3", "0--1.ipv6-literal.net",
+                             "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"host", "localhost2", "128.0.0.1", "127.example.com", "2--1.ipv6-literal.net", ""})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+    for (const char* dir : {"C:\\$Recycle.Bin", "D:\\$RECYCLE.BIN\\S-1-5-21", "C:\\RECYCLER\\x",
+                            "C:\\System Volume Information", "\\\\host\\share\\$Recycle.Bin\\x"})
+        EXPECT_TRUE(IsInVolumeSystemFolder(dir)) << dir;
+    for (const char* dir : {"C:\\Games\\$Recycle.Bin", "C:\\", "C:\\Recycle", "\\\\host\\$Recycle.Bin", "rel\\RECYCLER"})
+        EXPECT_FALSE(IsInVolumeSystemFolder(dir)) << dir;
+}

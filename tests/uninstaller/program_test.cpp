@@ -405,6 +405,10 @@ TEST_P(RefusedDir, RemovesNothing) {
         dirText = sentinelDir;
         for (int i = 0; i < 130; ++i) dirText += "\\.";
         dirText += "\\Quintara";
+    } else if (kind == "local-low") {
+        // Another vendor's saved game under a known folder that a hand-made list missed.
+        sentinelDir = SpecialFolder(CSIDL_PROFILE) + "\\AppData\\LocalLow\\OtherVendor" + inst.id + "\\Game";
+        dirText = SpecialFolder(CSIDL_PROFILE) + "\\AppData\\LocalLow";
     } else if (kind == "shell-folder-link-target") {
         sentinelDir = inst.scratch / "real music";
         MakeDirs(sentinelDir);
@@ -439,12 +443,13 @@ TEST_P(RefusedDir, RemovesNothing) {
     EXPECT_EQ(ListTree(inst.dir), before);
     inst.ExpectOutsideUntouched();
     RemoveAll(sentinelFile);
-    if (kind != "relative") RemoveAll(kind == "other-profile" ? ParentOf(sentinelDir) : sentinelDir);
+    if (kind != "relative")
+        RemoveAll(kind == "other-profile" || kind == "local-low" ? ParentOf(sentinelDir) : sentinelDir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, RefusedDir,
                          ::testing::Values("root", "windows", "relative", "desktop", "in-windows", "other-profile",
-                                           "overlong", "shell-folder-link-target"));
+                                           "overlong", "shell-folder-link-target", "local-low"));
 
 // The user swaps the folder for a link while the question is open: the folder is
 // checked again before anything is removed.

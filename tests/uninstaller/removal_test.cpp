@@ -607,3 +607,91 @@ TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
         EXPECT_EQ(ReadKeepListFile(scratch / "uninstaller.ini", keep), KeepListRead::Unreadable);
     }
 }
+
+// Folders the platform's register lists without a path under Wine, placed as Windows
+// places them, and a volume's recycle bin: refused for every user, their contents not.
+TEST(InstallDirectory, RefusesKnownFoldersTheRegisterGivesNoPathFor) {
+    std::string profile = SpecialFolder(CSIDL_PROFILE), local = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    std::string roaming = SpecialFolder(CSIDL_APPDATA), other = profile + "\\..\\other";
+    std::string quickLaunch = roaming + "\\Microsoft\\Internet Explorer\\Quick Launch";
+    std::string resolved;
+    for (const std::string& dir :
+         {local + "\\Programs", local + "\\Programs\\Common", profile + "\\AppData\\LocalLow", profile + "\\OneDrive",
+          profile + "\\OneDrive\\Documents", quickLaunch, quickLaunch + "\\User Pinned", profile + "\\3D Objects",
+          other + "\\AppData\\LocalLow", other + "\\AppData\\Local\\Programs", other + "\\OneDrive",
+          std::string("C:\\$Recycle.Bin"), std::string("C:\\$Recycle.Bin\\S-1-5-21-1-1001")})
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+    for (const std::string& dir : {local + "\\Programs\\Quintara", other + "\\AppData\\LocalLow\\Quintara"})
+        EXPECT_TRUE(CheckInstallDirectory(dir, &resolved)) << dir;
+}
+
+// On 64-bit Windows a 32-bit process hears of "Program Files (x86)" only; the 64-bit
+// folders, named by the environment and by the registry's 64-bit view, are refused too.
+TEST(InstallDirectory, RefusesBothProgramFilesViews) {
+    ScratchDir scratch("pf64");
+    const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const struct {
+        bool environment;
+        const char* name;
+    } views[] = {{true, "ProgramW6432"}, {true, "CommonProgramW6432"}, {false, "ProgramW6432Dir"},
+                 {false, "CommonW6432Dir"}};
+    for (const auto& view : views) {
+        std::string folder = scratch / view.name;
+        MakeFile(folder + "\\Vendor\\app.exe");
+        HKEY key = nullptr;
+        if (view.environment) {
+            SetEnvironmentVariableA(view.name, folder.c_str());
+        } else {
+            ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key),
+                      ERROR_SUCCESS);
+            ASSERT_FALSE(RegQueryValueExA(key, view.name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS);
+            RegSetValueExA(key, view.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>(folder.size() + 1));
+        }
+        EXPECT_NE(SpecialFolder(CSIDL_PROGRAM_FILES), folder);  // the views differ
+        std::string resolved;
+        EXPECT_FALSE(CheckInstallDirectory(folder, &resolved)) << view.name;
+        EXPECT_FALSE(CheckInstallDirectory(scratch.Path(), &resolved)) << view.name;
+        EXPECT_TRUE(CheckInstallDirectory(folder + "\\Quintara", &resolved)) << view.name;
+        if (view.environment) {
+            SetEnvironmentVariableA(view.name, nullptr);
+        } else {
+            RegDeleteValueA(key, view.name);
+            RegCloseKey(key);
+        }
+    }
+}
+
+// A share that leads back to this machine: refused by the names the machine answers
+// to, and compared by volume serial number and file id whatever its name.
+TEST(InstallDirectory, SharesOfThisMachineAreComparedAsWhatTheyLeadTo) {
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof(computer);
+    ASSERT_TRUE(GetComputerNameA(computer, &size));
+    std::string resolved;
+    for (const std::string& host : {std::string("localhost"), std::string("127.0.0.1"), std::string(computer)})
+        EXPECT_FALSE(CheckInstallDirectory("\\\\" + host + "\\games\\Quintara", &resolved)) << host;
+
+    // Wine serves "\\host\share" from the prefix's dosdevices\unc\host\share.
+    char prefix[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
+    std::string host = "uninsthost" + std::to_string(GetCurrentProcessId());
+    std::string hostDir = TargetPath(prefix) + "\\dosdevices\\unc\\" + host;
+    std::string profile = SpecialFolder(CSIDL_PROFILE), profiles = profile.substr(0, profile.find_last_of('\\'));
+    std::string user = profile.substr(profiles.size() + 1);
+    MakeDirs(hostDir);
+    ASSERT_TRUE(MakeUnixSymlink(profiles, hostDir + "\\Users"));
+    std::string share = "\\\\" + host + "\\Users\\";
+    ASSERT_TRUE(Exists(share + user));
+
+    auto upper = [](std::string s) { return CharUpperA(&s[0]), s; };
+    EXPECT_EQ(LocalPathOfShare(share + user + "\\Documents"), upper(profile + "\\Documents"));
+    EXPECT_EQ(LocalPathOfShare(share + user + "\\Games\\Q"), upper(profile) + "\\Games\\Q");
+    EXPECT_EQ(LocalPathOfShare(share), upper(profiles));
+    for (const std::string& dir : {share + user, share + user + "\\Documents", share + "other\\AppData"})
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+    RemoveUnixLink(Wide(hostDir + "\\Users"));
+    RemoveDirectoryA(hostDir.c_str());
+    RemoveDirectoryA(hostDir.substr(0, hostDir.find_last_of('\\')).c_str());  // "unc", when empty
+    EXPECT_TRUE(Exists(profile));
+}

@@ -118,6 +118,8 @@ bool IsUnixLink(const std::wstring& path, DWORD attributes) {
     return !parent.empty() && self != parent + path.substr(slash);
 }
 
+}  // namespace
+
 void RemoveUnixLink(const std::wstring& path) {
     std::string unixPath = UnixPath(path);
     if (unixPath.empty()) return;
@@ -125,6 +127,8 @@ void RemoveUnixLink(const std::wstring& path) {
     // The handle of a Unix process may be signalled before the program is done.
     for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
 }
+
+namespace {
 
 // Removes a listed entry without ever following a link: a link's target is not ours.
 void RemoveEntry(const std::wstring& path) {

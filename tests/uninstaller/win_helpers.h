@@ -46,6 +46,8 @@ std::set<std::string> ListTree(const std::string& root);
 // A Unix symbolic link made from the Linux side (Wine shows one to a folder as a
 // reparse point, one to a file as a plain file).
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+// Removes such a link from the Linux side ("rm -f": never a folder, never a target).
+void RemoveUnixLink(const std::wstring& path);
 
 // Points a shell folder of the user ("User Shell Folders" value) elsewhere while it lives.
 class ShellFolderRedirect {
