@@ -528,3 +528,17 @@ TEST(Program, Utf16SettingsKeepTheirAccentedFiles) {
     expected.insert({Narrow(L"\u00DCBER.DAT"), "sub2\\", Narrow(L"sub2\\\u00C4rger.cfg")});
     EXPECT_EQ(ListTree(inst.dir), expected);
 }
+
+// The question names "DIR" whole, however long, and the folder it leads to where that
+// reads otherwise; that folder is the one emptied.
+TEST(Program, LongQuestionNamesTheFolderThatIsEmptied) {
+    Installation inst;
+    inst.verName = "Q" + inst.id + std::string(206 - inst.id.size(), 'q');  // 207 characters
+    std::string named = inst.scratch / "data", emptied = inst.scratch / "target";
+    for (const std::string& root : {named, emptied})
+        for (const char* f : {"s1.txt", "deep\\s2.txt"}) MakeFile(root + "\\" + f);
+    inst.WriteIni(named + "\\..\\target");
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question() + "\nwhich is " + emptied, inst.scratch.Path()));
+    EXPECT_EQ(ListTree(emptied), std::set<std::string>{});
+    EXPECT_EQ(ListTree(named), (std::set<std::string>{"s1.txt", "deep\\", "deep\\s2.txt"}));
+}
