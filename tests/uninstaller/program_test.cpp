@@ -476,20 +476,34 @@ TEST(Program, DirectorySwappedWhileTheQuestionIsOpenRemovesNothing) {
     inst.ExpectOutsideUntouched();
 }
 
+// The skin file is written where nothing planted beforehand is followed: a link in
+// the temporary folder under the file's name keeps its target as it was.
 TEST(Program, SkinModuleGivesBannerAndColours) {
     Installation inst(UNINSTALLER_SKINNED_EXE);
     inst.WriteIni(inst.dir);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string planted = std::string(temp) + "temp3.ini", victim = inst.scratch / "victim.txt";
+    MakeFile(victim, "victim");
+    RemoveAll(planted);
+    ASSERT_TRUE(MakeUnixSymlink(victim, planted));
     Process p(inst.Exe(), inst.dir);
     HWND question = p.WaitMessageBox(inst.Question());
     ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
     HWND window = p.FindWindowOfClass("VozareZodidazod");
     ASSERT_TRUE(window);
     ExpectLook(window, question, kSkinnedLook);
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_TRUE(Exists(std::string(temp) + "temp3.ini"));
     ASSERT_TRUE(Answer(question, IDNO));
     EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    EXPECT_TRUE(GetFileAttributesExA(victim.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 6u);  // "victim"
+    RemoveAll(planted);
+    WIN32_FIND_DATAA left;
+    HANDLE find = FindFirstFileA((std::string(temp) + "temp3-*").c_str(), &left);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << left.cFileName;  // the private copy is gone too
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
 }
 
 // Links made with REG_OPTION_CREATE_LINK: the extension key holds one to another key and
