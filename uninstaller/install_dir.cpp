@@ -138,10 +138,12 @@ void AddProgramFiles64(std::vector<std::string>* paths) {
     for (const char* name : {"ProgramFilesDir", "CommonFilesDir", "ProgramW6432Dir", "CommonW6432Dir"}) {
         DWORD size = sizeof(value) - 1, type = 0;
         std::fill(value, value + MAX_PATH, '\0');
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) continue;
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
         char expanded[MAX_PATH] = {};
         DWORD len = ExpandEnvironmentStringsA(value, expanded, MAX_PATH);
-        if ((type == REG_SZ || type == REG_EXPAND_SZ) && len > 0 && len <= MAX_PATH) paths->push_back(expanded);
+        if (len > 0 && len <= MAX_PATH) paths->push_back(expanded);
     }
     RegCloseKey(key);
 }
