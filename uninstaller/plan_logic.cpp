@@ -6,17 +6,35 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace uninst {
 
 namespace {
 
 constexpr size_t kMaxLinePiece = 498;  // fgets(buf, 499, f)
 
-bool BeginsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+template <class Char>
+bool BeginsWith(const std::basic_string<Char>& text, const Char* prefix) {
+    return text.compare(0, std::char_traits<Char>::length(prefix), prefix) == 0;
 }
 
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+#if defined(_WIN32)
+    int size = static_cast<int>(a.size());
+    return CompareStringOrdinal(a.data(), size, b.data(), size, TRUE) == CSTR_EQUAL;
+#else
+    auto upper = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i])) return false;
+    return true;
+#endif
+}
 
 char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -32,22 +50,24 @@ int ReadInt(const char* p) {
 
 }  // namespace
 
-void KeepList::Add(const std::string& name) { names.push_back(UpperAscii(name)); }
-
-bool KeepList::Contains(const std::string& fileName) const {
-    std::string upper = UpperAscii(fileName);
-    return std::find(names.begin(), names.end(), upper) != names.end();
+bool KeepList::Contains(const std::wstring& fileName) const {
+    for (const std::wstring& name : names)
+        if (SameNameIgnoringCase(name, fileName)) return true;
+    return false;
 }
 
-std::vector<std::string> SplitProfileLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string piece;
+std::vector<std::wstring> SplitProfileLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::wstring piece;
     for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        // Text mode turns "\r\n" into "\n".
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        wchar_t c = text[i];
+        // "\r\n" is one line end; a lone "\r" ends a line too, as for the profile reader.
+        if (c == L'\r') {
+            if (i + 1 < text.size() && text[i + 1] == L'\n') continue;
+            c = L'\n';
+        }
         piece += c;
-        if (c == '\n' || piece.size() == kMaxLinePiece) {
+        if (c == L'\n' || piece.size() == kMaxLinePiece) {
             lines.push_back(piece);
             piece.clear();
         }
@@ -56,21 +76,21 @@ std::vector<std::string> SplitProfileLines(const std::string& text) {
     return lines;
 }
 
-void ParseKeepList(const std::string& text, KeepList& keep) {
+void ParseKeepList(const std::wstring& text, KeepList& keep) {
     keep.Clear();
     bool inside = false;
-    for (const std::string& line : SplitProfileLines(text)) {
-        if (Contains(line, "UNDELETE_LIST")) {
+    for (const std::wstring& line : SplitProfileLines(text)) {
+        if (Contains(line, L"UNDELETE_LIST")) {
             inside = true;
         } else if (!inside) {
             continue;
-        } else if (BeginsWith(line, "[")) {
+        } else if (BeginsWith(line, L"[")) {
             inside = false;
             continue;
         }
-        if (BeginsWith(line, "[")) continue;
-        size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
+        if (BeginsWith(line, L"[")) continue;
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring::npos) continue;
         keep.Add(line.substr(0, eq));  // no blanks trimmed
     }
 }
@@ -159,6 +179,41 @@ bool IsAdministrativeShare(const std::string& n) {
     std::string share =
         n.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - serverEnd - 1);
     return !share.empty() && share.back() == '$';
+}
+
+std::string UncHost(const std::string& n) {
+    if (!BeginsWith(n, "\\\\")) return std::string();
+    size_t serverEnd = n.find('\\', 2);
+    return n.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    std::string h = UpperAscii(host);
+    if (h == "LOCALHOST" || h == "LOCALHOST.LOCALDOMAIN") return true;
+    // IPv6 in a share path: "::1" written as "0--1.ipv6-literal.net", zeros optional.
+    const std::string literal = ".IPV6-LITERAL.NET";
+    if (h.size() > literal.size() && h.compare(h.size() - literal.size(), literal.size(), literal) == 0) {
+        std::string address = h.substr(0, h.size() - literal.size());
+        return address.find_first_not_of("0-") == address.size() - 1 && address.back() == '1';
+    }
+    // 127.0.0.0/8, in dotted form.
+    return h.compare(0, 4, "127.") == 0 && h.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+bool IsInVolumeSystemFolder(const std::string& n) {
+    size_t start;
+    if (BeginsWith(n, "\\\\")) {
+        size_t serverEnd = n.find('\\', 2);
+        start = serverEnd == std::string::npos ? std::string::npos : n.find('\\', serverEnd + 1);
+    } else {
+        start = (n.size() >= 3 && n[1] == ':' && n[2] == '\\') ? 2 : std::string::npos;
+    }
+    if (start == std::string::npos) return false;
+    size_t end = n.find('\\', start + 1);
+    std::string first = UpperAscii(n.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1));
+    for (const char* name : {"$RECYCLE.BIN", "RECYCLER", "RECYCLED", "SYSTEM VOLUME INFORMATION"})
+        if (first == name) return true;
+    return false;
 }
 
 std::string ParentPath(const std::string& n) {

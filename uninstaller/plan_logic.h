@@ -9,25 +9,27 @@
 
 namespace uninst {
 
-// Names of files that removal leaves in place, held in upper case.
+// Names of files that removal leaves in place. Names are compared whole, without
+// regard to letter case: on Windows by the platform's ordinal case-insensitive rule,
+// which covers every letter; elsewhere (the window-free tests) for ASCII letters.
 class KeepList {
 public:
     void Clear() { names.clear(); }
-    void Add(const std::string& name);  // stores UpperAscii(name)
-    bool Contains(const std::string& fileName) const;
+    void Add(const std::wstring& name) { names.push_back(name); }
+    bool Contains(const std::wstring& fileName) const;
     size_t Size() const { return names.size(); }
 
 private:
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
 };
 
-// The settings file's text as the C runtime's fgets(buf, 499, f) in text mode
-// hands it over: pieces of at most 498 characters, each ending at its "\n".
-std::vector<std::string> SplitProfileLines(const std::string& text);
+// The settings file's decoded text in pieces of at most 498 characters, each ending
+// at its line end: "\r\n", "\n" or a lone "\r", all handed over as "\n".
+std::vector<std::wstring> SplitProfileLines(const std::wstring& text);
 
-// Applies the keep list's line rules to the whole file text; `keep` is emptied first.
+// Applies the keep list's line rules to the whole decoded text; `keep` is emptied first.
 // Throws std::bad_alloc like any allocation.
-void ParseKeepList(const std::string& text, KeepList& keep);
+void ParseKeepList(const std::wstring& text, KeepList& keep);
 
 // Upper case for the ASCII letters only, as the C runtime's _strupr does in the "C" locale.
 std::string UpperAscii(std::string text);
@@ -79,6 +81,16 @@ std::string ParentPath(const std::string& normalized);
 
 // "\\host\C$\...", "\\host\ADMIN$": hidden shares that expose a whole drive or the system.
 bool IsAdministrativeShare(const std::string& normalized);
+
+// The server of a path to a share ("\\host\share\x" -> "host"); "" for other paths.
+std::string UncHost(const std::string& normalized);
+
+// "localhost" and the loopback addresses as a path to a share may spell them.
+bool IsLoopbackHost(const std::string& host);
+
+// Inside a volume's own folders (recycle bin, "System Volume Information"), which no
+// known folder names: "C:\$Recycle.Bin\S-1-5-21...", "\\host\share\RECYCLER".
+bool IsInVolumeSystemFolder(const std::string& normalized);
 
 }  // namespace uninst
 

@@ -14,11 +14,9 @@ namespace {
 
 constexpr size_t kPathCapacity = 259;
 const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 
 enum class TreeWalk { NotEntered, Elsewhere, NotListed, Done };
-enum class Outcome { Deleted, NotOurs, Failed, InUse };
 
 struct FindTraits {
     using Handle = HANDLE;
@@ -49,10 +47,6 @@ void Count(int RemovalStats::*field, RemovalStats* stats) {
     if (stats) ++(stats->*field);
 }
 
-bool IsInUse(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
-}
-
 bool CurrentPlace(Place* place) {
     place->final = FollowedFinalPath(L".");
     place->dos = DosPath(place->final);
@@ -69,7 +63,9 @@ bool IsOneComponent(const wchar_t* name) {
     return name[0] && !dotsOnly;
 }
 
-bool IsNeverEntered(const std::string& name) { return name[0] == '.' || name == "HandHistory" || name == "skins"; }
+bool IsNeverEntered(const wchar_t* name) {
+    return name[0] == L'.' || std::wcscmp(name, L"HandHistory") == 0 || std::wcscmp(name, L"skins") == 0;
+}
 
 bool SetAttributes(HANDLE h, DWORD attributes) {
     constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
@@ -88,34 +84,22 @@ bool ClearReadOnly(HANDLE h, DWORD* original) {
 }
 
 // Deletes `path` through a handle whose final path is `expected`: what a link leads
-// to, where the platform follows it, has another final path and is left alone.
-Outcome DeleteEntry(const std::wstring& path, const std::wstring& expected, DWORD listedAttributes) {
+// to, where the platform follows it, has another final path and is left alone. What
+// cannot be deleted now (a file in use, say) is passed over: deletion queued for the
+// next restart would follow whatever the path names by then.
+bool DeleteEntry(const std::wstring& path, const std::wstring& expected, DWORD listedAttributes) {
     bool readOnly = (listedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     win::FileHandle h = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | (readOnly ? FILE_WRITE_ATTRIBUTES : 0), false);
-    if (!h) {
-        if (!IsInUse(GetLastError())) return Outcome::Failed;
-        // Sharing does not stop an open for attributes: enough to see where it leads.
-        win::FileHandle look = OpenEntry(path, FILE_READ_ATTRIBUTES, false);
-        return look && FinalPathOf(look.Get()) == expected ? Outcome::InUse : Outcome::NotOurs;
-    }
-    if (FinalPathOf(h.Get()) != expected) return Outcome::NotOurs;
+    if (!h || FinalPathOf(h.Get()) != expected) return false;
     DWORD original = 0;
-    if (readOnly && !ClearReadOnly(h.Get(), &original)) return Outcome::Failed;
+    if (readOnly && !ClearReadOnly(h.Get(), &original)) return false;
     FILE_DISPOSITION_INFO dispose = {TRUE};
-    if (SetFileInformationByHandle(h.Get(), FileDispositionInfo, &dispose, sizeof(dispose))) return Outcome::Deleted;
-    DWORD error = GetLastError();
+    if (SetFileInformationByHandle(h.Get(), FileDispositionInfo, &dispose, sizeof(dispose))) return true;
     if (readOnly) SetAttributes(h.Get(), original);
-    return IsInUse(error) ? Outcome::InUse : Outcome::Failed;
+    return false;
 }
 
 std::wstring EntryPath(const Place& here, const std::wstring& name) { return here.final + L"\\" + name; }
-
-// The platform deletes it at the next restart; on a platform that cannot, it stays.
-bool ScheduleAtRestart(const std::wstring& path, RemovalStats* stats) {
-    if (!MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return false;
-    Count(&RemovalStats::scheduled, stats);
-    return true;
-}
 
 template <class Visit>
 bool ForEachEntry(const std::wstring& pattern, Visit visit) {
@@ -129,58 +113,45 @@ bool ForEachEntry(const std::wstring& pattern, Visit visit) {
     return true;
 }
 
-void CollectSubdirectory(const WIN32_FIND_DATAW& entry, const std::string& name, std::vector<Entry>* subdirs) {
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(name))
+void CollectSubdirectory(const WIN32_FIND_DATAW& entry, std::vector<Entry>* subdirs) {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(entry.cFileName))
         subdirs->push_back({entry.cFileName, entry.dwFileAttributes});
 }
 
 // Deletes the files of `here` that match the pattern; collects the subdirectories
 // on the way when `subdirs` is given. False when the listing fails.
-bool DeleteFilesHere(const Place& here, const Walk& walk, bool* scheduled, std::vector<Entry>* subdirs) {
+bool DeleteFilesHere(const Place& here, const Walk& walk, std::vector<Entry>* subdirs) {
     return ForEachEntry(walk.pattern, [&](const WIN32_FIND_DATAW& entry) {
-        // The rules of the keep list and the names never entered see the name as the
-        // system code page spells it.
-        std::string name = Narrow(entry.cFileName);
-        if (name.empty() || name[0] == '.') return;
+        if (entry.cFileName[0] == L'.') return;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (subdirs) CollectSubdirectory(entry, name, subdirs);
+            if (subdirs) CollectSubdirectory(entry, subdirs);
             return;
         }
-        if (walk.keep.Contains(name)) return;
-        std::wstring path = EntryPath(here, entry.cFileName);
-        Outcome outcome = DeleteEntry(entry.cFileName, path, entry.dwFileAttributes);
-        if (outcome == Outcome::Deleted)
+        if (walk.keep.Contains(entry.cFileName)) return;
+        if (DeleteEntry(entry.cFileName, EntryPath(here, entry.cFileName), entry.dwFileAttributes))
             Count(&RemovalStats::filesDeleted, walk.stats);
-        else if (outcome == Outcome::InUse && ScheduleAtRestart(path, walk.stats))
-            *scheduled = true;
     });
 }
 
-TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk, bool* scheduled);
+TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk);
 
-void RemoveSubdirectory(const Place& here, const Entry& sub, const Walk& walk, bool* scheduled) {
+void RemoveSubdirectory(const Place& here, const Entry& sub, const Walk& walk) {
     std::wstring path = EntryPath(here, sub.name);
     // Junctions, symbolic links and mount points: remove the link, never what it points at.
     if (sub.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        if (DeleteEntry(sub.name, path, 0) == Outcome::Deleted) Count(&RemovalStats::dirsRemoved, walk.stats);
+        if (DeleteEntry(sub.name, path, 0)) Count(&RemovalStats::dirsRemoved, walk.stats);
         return;
     }
-    bool scheduledBelow = false;
-    TreeWalk result = WalkTree(sub.name, &path, walk, &scheduledBelow);
+    TreeWalk result = WalkTree(sub.name, &path, walk);
     if (result == TreeWalk::NotEntered) return;
     // Back by the path we came from rather than "..", which a link could redirect.
     SetCurrentDirectoryW(here.dos.c_str());
-    if (result == TreeWalk::Elsewhere) return;
-    Outcome outcome = DeleteEntry(sub.name, path, sub.attributes);
-    if (outcome == Outcome::Deleted) {
+    if (result != TreeWalk::Elsewhere && DeleteEntry(sub.name, path, sub.attributes))
         Count(&RemovalStats::dirsRemoved, walk.stats);
-    } else if (outcome != Outcome::NotOurs && scheduledBelow && ScheduleAtRestart(path, walk.stats)) {
-        *scheduled = true;  // after the files in it, which were scheduled first
-    }
 }
 
 // `expected`: the final path the directory must have once entered.
-TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk, bool* scheduled) {
+TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk) {
     if (!SetCurrentDirectoryW(directory.c_str())) return TreeWalk::NotEntered;
     Place here;
     if (!CurrentPlace(&here)) return TreeWalk::NotListed;
@@ -188,33 +159,24 @@ TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, c
     // One listing serves both passes when the pattern lists everything anyway.
     bool everything = walk.pattern == L"*.*" || walk.pattern == L"*";
     std::vector<Entry> subdirs;
-    bool listed = DeleteFilesHere(here, walk, scheduled, everything ? &subdirs : nullptr);
+    bool listed = DeleteFilesHere(here, walk, everything ? &subdirs : nullptr);
     if (!everything)
-        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) {
-            std::string name = Narrow(entry.cFileName);
-            if (!name.empty()) CollectSubdirectory(entry, name, &subdirs);
-        });
+        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) { CollectSubdirectory(entry, &subdirs); });
     if (!listed) return TreeWalk::NotListed;
-    for (const Entry& sub : subdirs) RemoveSubdirectory(here, sub, walk, scheduled);
+    for (const Entry& sub : subdirs) RemoveSubdirectory(here, sub, walk);
     return TreeWalk::Done;
 }
 
 }  // namespace
 
-void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats, bool* scheduledHere) {
+void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats) {
     Place here;
-    if (!CurrentPlace(&here)) return;
-    bool scheduled = false;
-    DeleteFilesHere(here, Walk{Widen(pattern), keep, stats}, &scheduled, nullptr);
-    if (scheduled && scheduledHere) *scheduledHere = true;
+    if (CurrentPlace(&here)) DeleteFilesHere(here, Walk{Widen(pattern), keep, stats}, nullptr);
 }
 
 bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats,
                 const std::wstring* expectedFinalPath) {
-    bool scheduled = false;
-    // The directory itself stays, now and at restart.
-    return WalkTree(Widen(directory), expectedFinalPath, Walk{Widen(pattern), keep, stats}, &scheduled) ==
-           TreeWalk::Done;
+    return WalkTree(Widen(directory), expectedFinalPath, Walk{Widen(pattern), keep, stats}) == TreeWalk::Done;
 }
 
 bool DeleteNamedEntry(const std::string& path) {
@@ -224,39 +186,7 @@ bool DeleteNamedEntry(const std::string& path) {
     // The folder may be reached through links; the entry itself must not be one that leads away.
     std::wstring folder = FollowedFinalPath(wide.substr(0, slash));
     if (folder.empty()) return false;
-    return DeleteEntry(wide, folder + wide.substr(slash), 0) == Outcome::Deleted;
-}
-
-int DeleteRegistryTree(HKEY root, const char* key) {
-    HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) return -1;
-    std::string previous;
-    for (;;) {
-        char sub[kPathCapacity + 1];
-        DWORD len = sizeof(sub);
-        if (RegEnumKeyExA(handle, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        // A subkey that survives its own deletion would come back at index 0 for ever.
-        if (previous == sub || DeleteRegistryTree(handle, sub) != 0) {
-            RegCloseKey(handle);
-            return 1;
-        }
-        previous = sub;
-    }
-    RegCloseKey(handle);
-    RegDeleteKeyA(root, key);
-    return 0;
-}
-
-std::string ReadUserRegistryString(const char* key, const char* value, const char* fallback) {
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return fallback;
-    char data[2048] = {};
-    DWORD size = sizeof(data) - 1;
-    DWORD type = 0;
-    LONG rc = RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(handle);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return fallback;
-    return std::string(data, strnlen(data, size));
+    return DeleteEntry(wide, folder + wide.substr(slash), 0);
 }
 
 std::string ShellFolder(int csidl) {
@@ -295,13 +225,7 @@ void RemoveShortcuts(const UninstallSettings& s, FolderLookup lookup) {
 
 void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup) {
     std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kExtensionsKey, s.siteGuid.c_str());
-    if (IsPlainName(s.siteGuid) && !key.empty()) {
-        HKEY handle;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) == ERROR_SUCCESS) {
-            RegCloseKey(handle);
-            DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
-        }
-    }
+    if (IsPlainName(s.siteGuid) && !key.empty()) DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
     std::string favorites = lookup(CSIDL_FAVORITES);
     if (favorites.size() < 2 || !IsPlainName(s.mainUrlTitle)) return;
     std::string favorite = FormatIfFits(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str());
@@ -311,21 +235,6 @@ void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup)
     std::string inLinks =
         FormatIfFits(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str());
     if (!inLinks.empty()) DeleteNamedEntry(inLinks);
-}
-
-void RemoveUninstallEntry(const UninstallSettings& s) {
-    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kUninstallKey, s.verName.c_str());
-    if (!IsPlainName(s.verName) || key.empty()) return;
-    for (const char* value : {"DisplayName", "UninstallString", "DisplayIcon"}) {
-        HKEY handle;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS, &handle) != ERROR_SUCCESS) continue;
-        RegDeleteValueA(handle, value);
-        RegCloseKey(handle);
-    }
-    HKEY parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ALL_ACCESS, &parent) != ERROR_SUCCESS) return;
-    RegDeleteKeyA(parent, s.verName.c_str());
-    RegCloseKey(parent);
 }
 
 }  // namespace uninst

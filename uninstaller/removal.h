@@ -13,26 +13,26 @@ namespace uninst {
 struct RemovalStats {
     int filesDeleted = 0;
     int dirsRemoved = 0;
-    int scheduled = 0;  // files and directories left for deletion at restart
 };
 
 // Empties `directory` (the installation directory itself stays) except kept files,
-// "HandHistory", "skins" and the targets of links. Fails when `directory` cannot be
-// entered or listed, or when the directory entered does not have `expectedFinalPath`
-// (as CheckInstallDirectory gave it). Leaves the current directory inside `directory`.
+// "HandHistory", "skins" and the targets of links. What cannot be deleted now, a file
+// in use say, is passed over; nothing is left for deletion at the next restart. Fails
+// when `directory` cannot be entered or listed, or when the directory entered does not
+// have `expectedFinalPath` (as CheckInstallDirectory gave it). Leaves the current
+// directory inside `directory`.
 bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
                 const std::wstring* expectedFinalPath = nullptr);
 
 // Deletes the files of the current directory that match `pattern` and are not kept.
-// Sets *scheduledHere when a file in use was left for deletion at restart.
-void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
-                            bool* scheduledHere = nullptr);
+void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr);
 
 // Deletes the file or empty folder at `path`, not what a link of that name leads to.
 bool DeleteNamedEntry(const std::string& path);
 
 // 0 once the key's deletion was asked for, -1 when it cannot be opened, 1 when a
-// subkey could not be removed (the rest is then left in place).
+// subkey could not be removed (the rest is then left in place). A registry link, the
+// key itself or any below it, is removed itself; what it points at is never touched.
 int DeleteRegistryTree(HKEY root, const char* key);
 
 // A string value under HKEY_CURRENT_USER (at most 2047 bytes), or `fallback`.
@@ -47,10 +47,16 @@ void RemoveExtensionAndFavorite(const UninstallSettings& settings, FolderLookup 
 void RemoveUninstallEntry(const UninstallSettings& settings);
 
 // Whether "DIR" may be emptied: an absolute path of at most 259 characters that is not
-// a root, an administrative share, a link, inside the Windows directory, a user profile,
-// a special folder (of any user) or a parent of one, by its own path or its final one.
-// On success *resolved is the full path to work in and *finalPath, when asked for, the
-// final path it has now ("" when it does not exist).
+// a root, an administrative share, a share of this machine by one of its names, a link,
+// inside the Windows directory or a volume's recycle bin, a user profile, a known folder
+// (of any user, 64-bit program files included) or a parent of one, by its own path or
+// its final one. On success *resolved is the full path to work in and *finalPath, when
+// asked for, the final path it has now ("" when it does not exist).
 bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath = nullptr);
+
+// The local path of the folder that a path to a share names, where the share leads
+// back to this machine: found by volume serial number and file id among the protected
+// folders and their parents, the rest of the path added. "" when none matches.
+std::string LocalPathOfShare(const std::string& uncPath);
 
 }  // namespace uninst

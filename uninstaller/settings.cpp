@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <memory>
+#include <cstring>
 #include <new>
+
+#include "win/file.h"
 
 namespace uninst {
 
@@ -40,19 +41,55 @@ UninstallSettings ReadSettings(const std::string& iniPath) {
     return s;
 }
 
-bool ReadKeepListFile(const std::string& iniPath, KeepList& keep) {
+bool DecodeSettingsText(const std::string& bytes, std::wstring* text) {
+    auto startsWith = [&](const char* mark) { return bytes.compare(0, std::strlen(mark), mark) == 0; };
+    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        if (bytes.size() % 2 != 0) return false;
+        bool bigEndian = bytes[0] == '\xFE';
+        text->resize(bytes.size() / 2 - 1);
+        for (size_t i = 0; i < text->size(); ++i) {
+            unsigned char first = bytes[2 * i + 2], second = bytes[2 * i + 3];
+            (*text)[i] = static_cast<wchar_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+        }
+        return true;
+    }
+    bool utf8 = startsWith("\xEF\xBB\xBF");
+    const char* start = bytes.data() + (utf8 ? 3 : 0);
+    int size = static_cast<int>(bytes.size() - (utf8 ? 3 : 0));
+    UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+    DWORD flags = utf8 ? MB_ERR_INVALID_CHARS : 0;
+    text->clear();
+    if (size == 0) return true;
+    int n = MultiByteToWideChar(codePage, flags, start, size, nullptr, 0);
+    if (n <= 0) return false;
+    text->resize(n);
+    return MultiByteToWideChar(codePage, flags, start, size, &(*text)[0], n) == n;
+}
+
+KeepListRead ReadKeepListFile(const std::string& iniPath, KeepList& keep) {
     try {
         keep.Clear();
-        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(iniPath.c_str(), "rb"), &std::fclose);
-        if (!file) return true;
-        std::string text;
+        win::FileHandle file(CreateFileA(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            DWORD error = GetLastError();
+            bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+            return missing ? KeepListRead::Complete : KeepListRead::Unreadable;
+        }
+        std::string bytes;
         char chunk[4096];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof(chunk), file.get())) > 0) text.append(chunk, n);
+        DWORD n = 0;
+        for (;;) {
+            if (!ReadFile(file.Get(), chunk, sizeof(chunk), &n, nullptr)) return KeepListRead::Unreadable;
+            if (n == 0) break;
+            bytes.append(chunk, n);
+        }
+        std::wstring text;
+        if (!DecodeSettingsText(bytes, &text)) return KeepListRead::Unreadable;
         ParseKeepList(text, keep);
-        return true;
+        return KeepListRead::Complete;
     } catch (const std::bad_alloc&) {
-        return false;
+        return KeepListRead::OutOfMemory;
     }
 }
 

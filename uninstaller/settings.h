@@ -28,8 +28,18 @@ struct UninstallSettings {
 
 UninstallSettings ReadSettings(const std::string& iniPath);
 
-// Reads the keep list from the file. An unreadable file leaves it empty.
-// Returns false when a name could not be stored.
-bool ReadKeepListFile(const std::string& iniPath, KeepList& keep);
+// The settings file's text as the profile reader decodes it: UTF-16 (either byte
+// order) or UTF-8 after their byte-order marks, the system code page otherwise.
+// False when the bytes are not text of the encoding they announce.
+bool DecodeSettingsText(const std::string& bytes, std::wstring* text);
+
+enum class KeepListRead {
+    Complete,     // read, or no settings file at all (the list stays empty)
+    Unreadable,   // the file is there but cannot be read or decoded
+    OutOfMemory,  // a name could not be stored
+};
+
+// Reads the keep list from the file. Anything but Complete may have lost names.
+KeepListRead ReadKeepListFile(const std::string& iniPath, KeepList& keep);
 
 }  // namespace uninst

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "uninstaller/removal.h"
 #include "uninstaller/resource.h"
+#include "win/file.h"
 
 namespace uninst {
 
@@ -30,24 +32,39 @@ std::string LoadShortString(HMODULE module, UINT id) {
     return std::string(text, len > 0 ? len : 0);
 }
 
-// Writes the "SKIN" resource to %TEMP%\temp3.ini; "" when there is none or it cannot be written.
-std::string WriteSkinFile() {
+// A folder of our own in the user's temporary directory, made new, so that nothing
+// planted there beforehand (a link to another file, say) is ever written through.
+std::string MakePrivateTempFolder() {
+    char temp[MAX_PATH] = {};
+    DWORD len = GetTempPathA(MAX_PATH, temp);
+    if (len == 0 || len >= MAX_PATH) return std::string();
+    std::string base = temp;
+    if (base.back() != '\\') base += '\\';
+    base += "temp3-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string folder = base + std::to_string(attempt);
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return std::string();
+}
+
+// Writes the "SKIN" resource to "temp3.ini" in a new private folder; "" when there is
+// none or it cannot be written. *folder is set when a folder was made, for removal.
+std::string WriteSkinFile(std::string* folder) {
     HRSRC found = FindResourceA(nullptr, "SKIN", "COMPRESS");
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) return std::string();
+    *folder = MakePrivateTempFolder();
+    if (folder->empty()) return std::string();
+    std::string path = *folder + "\\temp3.ini";
+    win::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) return std::string();
     DWORD size = SizeofResource(nullptr, found);
-    char temp[MAX_PATH] = {};
-    DWORD len = GetTempPathA(MAX_PATH, temp);
-    if (len == 0 || len >= MAX_PATH) return std::string();
-    std::string path = temp;
-    if (path.back() != '\\') path += '\\';
-    path += "temp3.ini";
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
     DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
-    CloseHandle(file);
+    bool ok = WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
     return ok ? path : std::string();
 }
 
@@ -156,8 +173,8 @@ LRESULT UninstallWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void UninstallWindow::OnCreate() {
     std::string ini = ProgramDirectory() + "uninstaller.ini";
     settings = ReadSettings(ini);
-    keepListComplete = ReadKeepListFile(ini, keep);
-    if (!keepListComplete) {
+    keepListRead = ReadKeepListFile(ini, keep);
+    if (keepListRead == KeepListRead::OutOfMemory) {
         MessageBoxA(hwnd, "insufficiency of memory.", "Error", MB_OK);
         return;
     }
@@ -170,19 +187,22 @@ void UninstallWindow::OnCreate() {
 }
 
 void UninstallWindow::LoadSkin() {
-    std::string path = WriteSkinFile();
+    std::string folder;
+    std::string path = WriteSkinFile(&folder);
     if (path.empty()) {
         textColour = kDefaultTextColour;
         backgroundColour = kDefaultBackground;
-        return;
-    }
-    // As data only: the file lies in a folder others can write to, so none of its code runs.
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return;  // both colour texts stay empty: 0,0,0
-    banner.Reset(LoadBitmapA(module, MAKEINTRESOURCEA(108)));
-    textColour = LoadShortString(module, 2);
-    backgroundColour = LoadShortString(module, 1);
-    FreeLibrary(module);
+    } else if (HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        // As data only: the file lies in a folder others can write to, so none of its code runs.
+        banner.Reset(LoadBitmapA(module, MAKEINTRESOURCEA(108)));
+        textColour = LoadShortString(module, 2);
+        backgroundColour = LoadShortString(module, 1);
+        FreeLibrary(module);
+    }  // else both colour texts stay empty: 0,0,0
+    // Removed through handles that must name our own entries, never what a link leads to.
+    if (folder.empty()) return;
+    DeleteNamedEntry(folder + "\\temp3.ini");
+    DeleteNamedEntry(folder);
 }
 
 void UninstallWindow::CreateProgressBar() {

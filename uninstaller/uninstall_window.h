@@ -23,8 +23,8 @@ public:
     HWND Handle() const { return hwnd; }
     const UninstallSettings& Settings() const { return settings; }
     const KeepList& Keep() const { return keep; }
-    // False when a keep-list name could not be stored: the list may lack names.
-    bool KeepListComplete() const { return keepListComplete; }
+    // False when the keep list could not be read whole: it may lack names.
+    bool KeepListComplete() const { return keepListRead == KeepListRead::Complete; }
     void StartCompletionTimer();
 
     static constexpr UINT_PTR kCompletionTimer = 1000;
@@ -46,7 +46,7 @@ private:
     HWND progress = nullptr;
     UninstallSettings settings;
     KeepList keep;
-    bool keepListComplete = true;
+    KeepListRead keepListRead = KeepListRead::Complete;
     std::string textColour;          // "r,g,b", 40 bytes in the Part
     std::string backgroundColour;    // "r,g,b"
     win::GdiObject<HBITMAP> banner;  // only with a skin module

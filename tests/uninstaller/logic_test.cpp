@@ -7,7 +7,7 @@ using namespace uninst;
 
 namespace {
 
-KeepList Parse(const std::string& text) {
+KeepList Parse(const std::wstring& text) {
     KeepList keep;
     ParseKeepList(text, keep);
     return keep;
@@ -16,58 +16,60 @@ KeepList Parse(const std::string& text) {
 }  // namespace
 
 TEST(KeepList, NamesOfTheSectionInAnyCase) {
-    KeepList keep = Parse("[INFO]\r\nVER_NAME=Q\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=\r\n");
+    KeepList keep = Parse(L"[INFO]\r\nVER_NAME=Q\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=\r\n");
     EXPECT_EQ(keep.Size(), 2u);
-    EXPECT_TRUE(keep.Contains("keep.dat"));
-    EXPECT_TRUE(keep.Contains("KEEP.DAT"));
-    EXPECT_TRUE(keep.Contains("Settings.Cfg"));
-    EXPECT_FALSE(keep.Contains("VER_NAME"));
-    EXPECT_FALSE(keep.Contains("keep.da"));
+    EXPECT_TRUE(keep.Contains(L"keep.dat"));
+    EXPECT_TRUE(keep.Contains(L"KEEP.DAT"));
+    EXPECT_TRUE(keep.Contains(L"Settings.Cfg"));
+    EXPECT_FALSE(keep.Contains(L"VER_NAME"));
+    EXPECT_FALSE(keep.Contains(L"keep.da"));
 }
 
 TEST(KeepList, LineRules) {
     struct Case {
-        const char* text;
-        std::vector<const char*> kept;
-        std::vector<const char*> notKept;
+        const wchar_t* text;
+        std::vector<const wchar_t*> kept;
+        std::vector<const wchar_t*> notKept;
     };
     const Case cases[] = {
         // A blank before the name stays part of it.
-        {"[UNDELETE_LIST]\n a.txt=1\n", {" A.TXT"}, {"a.txt"}},
+        {L"[UNDELETE_LIST]\n a.txt=1\n", {L" A.TXT"}, {L"a.txt"}},
         // A later header ends the list, a later UNDELETE_LIST line starts it again.
-        {"[UNDELETE_LIST]\na=1\n[OTHER]\nb=1\n[UNDELETE_LIST]\nc=1\n", {"a", "c"}, {"b", "[OTHER]"}},
+        {L"[UNDELETE_LIST]\na=1\n[OTHER]\nb=1\n[UNDELETE_LIST]\nc=1\n", {L"a", L"c"}, {L"b", L"[OTHER]"}},
         // Only the text before the first "="; lines without "=" give nothing.
-        {"[UNDELETE_LIST]\nx=y=z\nnoequals\n=empty\n", {"x", ""}, {"noequals", "x=y"}},
+        {L"[UNDELETE_LIST]\nx=y=z\nnoequals\n=empty\n", {L"x", L""}, {L"noequals", L"x=y"}},
         // Lines before the list and the header itself give nothing.
-        {"a=1\n[UNDELETE_LIST]\n", {}, {"a", "[UNDELETE_LIST]"}},
+        {L"a=1\n[UNDELETE_LIST]\n", {}, {L"a", L"[UNDELETE_LIST]"}},
         // "UNDELETE_LIST" anywhere in a line opens the list; the line itself may name a file.
-        {"; UNDELETE_LIST follows\nmy_UNDELETE_LIST.txt=1\nb=2\n", {"MY_UNDELETE_LIST.TXT", "b"}, {}},
+        {L"; UNDELETE_LIST follows\nmy_UNDELETE_LIST.txt=1\nb=2\n", {L"MY_UNDELETE_LIST.TXT", L"b"}, {}},
         // No final newline; "\r\n" is a plain line end.
-        {"[UNDELETE_LIST]\r\nlast=1", {"last"}, {"last\r"}},
+        {L"[UNDELETE_LIST]\r\nlast=1", {L"last"}, {L"last\r"}},
+        // A lone "\r" ends a line too: the header and each name stand apart.
+        {L"[INFO]\rDIR=C:\\Q\r[UNDELETE_LIST]\ra.dat=1\rb.dat=1\r[X]\rc.dat=1", {L"a.dat", L"b.dat"}, {L"c.dat", L"DIR"}},
     };
     for (const Case& c : cases) {
         KeepList keep = Parse(c.text);
-        for (const char* name : c.kept) EXPECT_TRUE(keep.Contains(name)) << c.text << " / " << name;
-        for (const char* name : c.notKept) EXPECT_FALSE(keep.Contains(name)) << c.text << " / " << name;
+        for (const wchar_t* name : c.kept) EXPECT_TRUE(keep.Contains(name)) << c.text << " / " << name;
+        for (const wchar_t* name : c.notKept) EXPECT_FALSE(keep.Contains(name)) << c.text << " / " << name;
     }
 }
 
 TEST(KeepList, ParsingEmptiesTheListFirst) {
-    KeepList keep = Parse("[UNDELETE_LIST]\na=1\n");
-    ParseKeepList("[UNDELETE_LIST]\nb=1\n", keep);
-    EXPECT_FALSE(keep.Contains("a"));
-    EXPECT_TRUE(keep.Contains("b"));
+    KeepList keep = Parse(L"[UNDELETE_LIST]\na=1\n");
+    ParseKeepList(L"[UNDELETE_LIST]\nb=1\n", keep);
+    EXPECT_FALSE(keep.Contains(L"a"));
+    EXPECT_TRUE(keep.Contains(L"b"));
 }
 
 TEST(KeepList, LongLinesArriveInPiecesOf498) {
-    std::string longLine(600, 'a');
-    auto lines = SplitProfileLines(longLine + "\nb\n");
+    std::wstring longLine(600, L'a');
+    auto lines = SplitProfileLines(longLine + L"\nb\n");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].size(), 498u);
-    EXPECT_EQ(lines[1], std::string(102, 'a') + "\n");
+    EXPECT_EQ(lines[1], std::wstring(102, L'a') + L"\n");
     // The tail of a long line is a line of its own: a "=" there names a file.
-    KeepList keep = Parse("[UNDELETE_LIST]\n" + std::string(498, 'p') + "tail=1\n");
-    EXPECT_TRUE(keep.Contains("tail"));
+    KeepList keep = Parse(L"[UNDELETE_LIST]\n" + std::wstring(498, L'p') + L"tail=1\n");
+    EXPECT_TRUE(keep.Contains(L"tail"));
 }
 
 TEST(Colour, ThreeFieldsLowEightBits) {
@@ -174,4 +176,19 @@ TEST(InstallDir, AdministrativeShares) {
         EXPECT_TRUE(IsAdministrativeShare(share)) << share;
     for (const char* other : {"\\\\host\\games\\C$", "\\\\host\\share", "C:\\C$", "\\\\host", "\\\\host\\$x\\y"})
         EXPECT_FALSE(IsAdministrativeShare(other)) << other;
+}
+
+TEST(InstallDir, LoopbackHostsAndVolumeFolders) {
+    EXPECT_EQ(UncHost("\\\\Host\\share\\x"), "Host");
+    EXPECT_EQ(UncHost("C:\\x"), "");
+    for (const char* host : {"localhost", "LocalHost", "127.0.0.1", "127.1.2.3", "0--1.ipv6-literal.net",
+                             "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"host", "localhost2", "128.0.0.1", "127.example.com", "2--1.ipv6-literal.net", ""})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+    for (const char* dir : {"C:\\$Recycle.Bin", "D:\\$RECYCLE.BIN\\S-1-5-21", "C:\\RECYCLER\\x",
+                            "C:\\System Volume Information", "\\\\host\\share\\$Recycle.Bin\\x"})
+        EXPECT_TRUE(IsInVolumeSystemFolder(dir)) << dir;
+    for (const char* dir : {"C:\\Games\\$Recycle.Bin", "C:\\", "C:\\Recycle", "\\\\host\\$Recycle.Bin", "rel\\RECYCLER"})
+        EXPECT_FALSE(IsInVolumeSystemFolder(dir)) << dir;
 }

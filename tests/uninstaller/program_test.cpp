@@ -53,20 +53,26 @@ public:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kExtensions + siteGuid + "-other");
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstall + verName + "-other");
-        ForgetPendingRenames(scratch.Path());
     }
 
     std::string Exe() const { return dir + "\\uninstaller.exe"; }
     std::string Question() const { return "Do you wish to uninstall " + verName + "? \n\nDirectory " + dirValue; }
 
-    void WriteIni(const std::string& dirText) {
+    // In the system code page, or as UTF-16 with its byte-order mark.
+    void WriteIni(const std::string& dirText, bool utf16 = false) {
         // The profile reader drops trailing blanks; the question shows what it returns.
         dirValue = dirText.substr(0, dirText.find_last_not_of(' ') + 1);
-        MakeFile(dir + "\\uninstaller.ini",
-                 "[INFO]\r\nVER_NAME=" + verName + "\r\nVER_INFO=Version 1.2.3 test build\r\nDIR=" + dirText +
-                     "\r\nSITEGUID=" + siteGuid + "\r\nUNINSTALL_NAME=Uninstall " + verName +
-                     "\r\n[FAVORITES]\r\nMAIN_URL_TILTE=" + title +
-                     "\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=1\r\n[OTHER]\r\ngone.txt=1\r\n");
+        std::wstring text = Wide("[INFO]\r\nVER_NAME=" + verName + "\r\nVER_INFO=Version 1.2.3 test build\r\nDIR=" +
+                                 dirText + "\r\nSITEGUID=" + siteGuid + "\r\nUNINSTALL_NAME=Uninstall " + verName +
+                                 "\r\n[FAVORITES]\r\nMAIN_URL_TILTE=" + title +
+                                 "\r\n[UNDELETE_LIST]\r\nKeep.DAT=1\r\nsettings.cfg=1\r\n") +
+                            L"\u00FCber.dat=1\r\n\u00E4rger.CFG=1\r\n[OTHER]\r\ngone.txt=1\r\n";
+        std::string bytes = utf16 ? std::string("\xFF\xFE") : std::string();
+        if (utf16)
+            bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+        else
+            bytes += Narrow(text);
+        MakeFile(dir + "\\uninstaller.ini", bytes);
     }
 
     void SeedFiles() {
@@ -79,7 +85,7 @@ public:
     }
 
     std::set<std::string> FilesAfterUninstall() const {
-        return {"uninstaller.exe",  // running: left for the restart
+        return {"uninstaller.exe",  // running: passed over
                 "KEEP.dat",
                 "sub1\\",
                 "sub1\\Settings.CFG",
@@ -151,6 +157,18 @@ public:
     std::string dir, id, verName, siteGuid, title, dirValue;
     std::string desktop, startMenu, programs, favorites;
 };
+
+// Starts the uninstaller, answers Yes to `question` and OK to "Uninstall complete.".
+void UninstallWithYes(const Installation& inst, const std::string& question, const std::string& workDir) {
+    Process p(inst.Exe(), workDir);
+    HWND box = p.WaitMessageBox(question);
+    ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(box, IDYES));
+    HWND done = p.WaitMessageBox("Uninstall complete.");
+    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
+    ASSERT_TRUE(Answer(done, IDOK));
+    EXPECT_EQ(p.WaitExit(10000), 0u);
+}
 
 // A client pixel of `window` as the screen shows it; false when `cover` hides it.
 bool ClientPixel(const ScreenShot& shot, HWND window, HWND cover, int x, int y, COLORREF* colour) {
@@ -267,8 +285,7 @@ TEST(Program, UninstallsAGeneratedInstallation) {
 
     EXPECT_EQ(ListTree(inst.dir), inst.FilesAfterUninstall());
     inst.ExpectOutsideRemoved();
-    EXPECT_TRUE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));
-    EXPECT_FALSE(PendingDeletionOf(inst.dir));  // the installation directory itself stays
+    EXPECT_FALSE(PendingDeletionOf(inst.dir + "\\uninstaller.exe"));  // nothing is left for a restart
 }
 
 TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
@@ -286,14 +303,7 @@ TEST(Program, LinkReadOnlyAndHiddenFilesInTheInstallation) {
     SetFileAttributesA((outside + "\\s1.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(MakeUnixSymlink(outside + "\\s1.txt", inst.dir + "\\filelink.txt"));
 
-    Process p(inst.Exe(), inst.dir);
-    HWND question = p.WaitMessageBox(inst.Question());
-    ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
-    ASSERT_TRUE(Answer(question, IDYES));
-    HWND done = p.WaitMessageBox("Uninstall complete.");
-    ASSERT_TRUE(done) << "box: " << p.CurrentMessageBoxText();
-    ASSERT_TRUE(Answer(done, IDOK));
-    EXPECT_EQ(p.WaitExit(10000), 0u);
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
 
     for (const char* s : sentinels) EXPECT_TRUE(Exists(outside + "\\" + s)) << s;
     EXPECT_EQ(Attributes(outside + "\\s1.txt") & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
@@ -395,6 +405,10 @@ TEST_P(RefusedDir, RemovesNothing) {
         dirText = sentinelDir;
         for (int i = 0; i < 130; ++i) dirText += "\\.";
         dirText += "\\Quintara";
+    } else if (kind == "local-low") {
+        // Another vendor's saved game under a known folder that a hand-made list missed.
+        sentinelDir = SpecialFolder(CSIDL_PROFILE) + "\\AppData\\LocalLow\\OtherVendor" + inst.id + "\\Game";
+        dirText = SpecialFolder(CSIDL_PROFILE) + "\\AppData\\LocalLow";
     } else if (kind == "shell-folder-link-target") {
         sentinelDir = inst.scratch / "real music";
         MakeDirs(sentinelDir);
@@ -429,12 +443,13 @@ TEST_P(RefusedDir, RemovesNothing) {
     EXPECT_EQ(ListTree(inst.dir), before);
     inst.ExpectOutsideUntouched();
     RemoveAll(sentinelFile);
-    if (kind != "relative") RemoveAll(kind == "other-profile" ? ParentOf(sentinelDir) : sentinelDir);
+    if (kind != "relative")
+        RemoveAll(kind == "other-profile" || kind == "local-low" ? ParentOf(sentinelDir) : sentinelDir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, RefusedDir,
                          ::testing::Values("root", "windows", "relative", "desktop", "in-windows", "other-profile",
-                                           "overlong", "shell-folder-link-target"));
+                                           "overlong", "shell-folder-link-target", "local-low"));
 
 // The user swaps the folder for a link while the question is open: the folder is
 // checked again before anything is removed.
@@ -461,18 +476,83 @@ TEST(Program, DirectorySwappedWhileTheQuestionIsOpenRemovesNothing) {
     inst.ExpectOutsideUntouched();
 }
 
+// The skin file is written where nothing planted beforehand is followed: a link in
+// the temporary folder under the file's name keeps its target as it was.
 TEST(Program, SkinModuleGivesBannerAndColours) {
     Installation inst(UNINSTALLER_SKINNED_EXE);
     inst.WriteIni(inst.dir);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string planted = std::string(temp) + "temp3.ini", victim = inst.scratch / "victim.txt";
+    MakeFile(victim, "victim");
+    RemoveAll(planted);
+    ASSERT_TRUE(MakeUnixSymlink(victim, planted));
     Process p(inst.Exe(), inst.dir);
     HWND question = p.WaitMessageBox(inst.Question());
     ASSERT_TRUE(question) << "box: " << p.CurrentMessageBoxText();
     HWND window = p.FindWindowOfClass("VozareZodidazod");
     ASSERT_TRUE(window);
     ExpectLook(window, question, kSkinnedLook);
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_TRUE(Exists(std::string(temp) + "temp3.ini"));
     ASSERT_TRUE(Answer(question, IDNO));
     EXPECT_EQ(p.WaitExit(10000), 0u);
+
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    EXPECT_TRUE(GetFileAttributesExA(victim.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 6u);  // "victim"
+    RemoveAll(planted);
+    WIN32_FIND_DATAA left;
+    HANDLE find = FindFirstFileA((std::string(temp) + "temp3-*").c_str(), &left);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << left.cFileName;  // the private copy is gone too
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+// Links made with REG_OPTION_CREATE_LINK: the extension key holds one to another key and
+// one back to itself, and the uninstall entry is one to another product's entry. The
+// run ends as usual; the links go, and what they point at stays whole.
+TEST(Program, RegistryLinksInOurKeysLeaveTheirTargets) {
+    Installation inst;
+    inst.WriteIni(inst.dir);
+    inst.SeedOutside();
+    std::string victim = "SOFTWARE\\UninstVictim" + inst.id, ext = kExtensions + inst.siteGuid;
+    std::string entry = kUninstall + inst.verName, other = entry + "-other";
+    SetRegString(HKEY_LOCAL_MACHINE, victim + "\\sub", "v", "keep");
+    ASSERT_TRUE(MakeRegistryLink(ext + "\\toVictim", victim));
+    ASSERT_TRUE(MakeRegistryLink(ext + "\\loop", ext));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, entry);
+    ASSERT_TRUE(MakeRegistryLink(entry, other));
+
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ext));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim + "\\sub", "v"));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, other, "DisplayName"));
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, victim);
+}
+
+// Saved as UTF-16, the settings give "DIR" to the profile reader and the keep list to
+// ours alike; accented names are kept in any letter case.
+TEST(Program, Utf16SettingsKeepTheirAccentedFiles) {
+    Installation inst;
+    inst.WriteIni(inst.dir, true);
+    inst.SeedFiles();
+    for (const wchar_t* name : {L"\\\u00DCBER.DAT", L"\\sub2\\\u00C4rger.cfg"}) MakeFile(Wide(inst.dir) + name);
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question(), inst.dir));
+    std::set<std::string> expected = inst.FilesAfterUninstall();
+    expected.insert({Narrow(L"\u00DCBER.DAT"), "sub2\\", Narrow(L"sub2\\\u00C4rger.cfg")});
+    EXPECT_EQ(ListTree(inst.dir), expected);
+}
+
+// The question names "DIR" whole, however long, and the folder it leads to where that
+// reads otherwise; that folder is the one emptied.
+TEST(Program, LongQuestionNamesTheFolderThatIsEmptied) {
+    Installation inst;
+    inst.verName = "Q" + inst.id + std::string(206 - inst.id.size(), 'q');  // 207 characters
+    std::string named = inst.scratch / "data", emptied = inst.scratch / "target";
+    for (const std::string& root : {named, emptied})
+        for (const char* f : {"s1.txt", "deep\\s2.txt"}) MakeFile(root + "\\" + f);
+    inst.WriteIni(named + "\\..\\target");
+    ASSERT_NO_FATAL_FAILURE(UninstallWithYes(inst, inst.Question() + "\nwhich is " + emptied, inst.scratch.Path()));
+    EXPECT_EQ(ListTree(emptied), std::set<std::string>{});
+    EXPECT_EQ(ListTree(named), (std::set<std::string>{"s1.txt", "deep\\", "deep\\s2.txt"}));
 }

@@ -15,7 +15,8 @@ namespace {
 
 KeepList Keep(const std::string& ini) {
     KeepList keep;
-    ParseKeepList(ini, keep);
+    std::wstring text;
+    if (DecodeSettingsText(ini, &text)) ParseKeepList(text, keep);
     return keep;
 }
 
@@ -53,7 +54,6 @@ TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
                                       ".hidden\\", ".hidden\\f.txt", ".profile"};
     EXPECT_EQ(ListTree(inst), expected);
     EXPECT_TRUE(Exists(inst));
-    EXPECT_EQ(stats.scheduled, 0);
 }
 
 TEST_F(RemovalTest, FailsWhenTheDirectoryCannotBeEntered) {
@@ -101,7 +101,9 @@ TEST_F(RemovalTest, ReadOnlyHiddenAndSystemFilesAreRemoved) {
     SetFileAttributesA((inst + "\\sub\\kept.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
+// A file that cannot be deleted now is passed over with its folder: deletion queued
+// for the next restart would follow whatever the path names by then.
+TEST_F(RemovalTest, FileInUseIsLeftWithItsDirectoryAndNothingQueued) {
     ScratchDir scratch("inuse");
     std::string inst = scratch / "inst";
     MakeFile(inst + "\\a.txt");
@@ -111,27 +113,12 @@ TEST_F(RemovalTest, FileInUseIsLeftForRestartWithItsDirectory) {
     HANDLE held = CreateFileA((inst + "\\sub\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    RemovalStats stats;
-    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList(), &stats));
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList()));
     CloseHandle(held);
 
     EXPECT_EQ(ListTree(inst), (std::set<std::string>{"sub\\", "sub\\held.txt"}));
-    std::vector<std::string> pending = PendingRenames();
-    auto find = [&](const std::string& tail) {
-        for (size_t i = 0; i + 1 < pending.size(); i += 2)
-            if (pending[i].size() >= tail.size() &&
-                _stricmp(pending[i].c_str() + pending[i].size() - tail.size(), tail.c_str()) == 0 &&
-                pending[i + 1].empty())
-                return static_cast<int>(i);
-        return -1;
-    };
-    int file = find(inst + "\\sub\\held.txt");
-    int dir = find(inst + "\\sub");
-    EXPECT_GE(file, 0);
-    EXPECT_GT(dir, file);      // the directory goes after the file in it
-    EXPECT_LT(find(inst), 0);  // the installation directory itself stays
-    EXPECT_EQ(stats.scheduled, 2);
-    ForgetPendingRenames(scratch.Path());
+    for (const std::string& pending : PendingRenames())
+        EXPECT_EQ(pending.find("inuse_" + std::to_string(GetCurrentProcessId())), std::string::npos) << pending;
 }
 
 // Links made from the Linux side: Wine lists one to a file as a plain file and deletes
@@ -258,6 +245,36 @@ TEST(RegistryTree, DeletesNestedSubkeysDepthFirst) {
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, base + "\\sibling"));
     EXPECT_EQ(DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str()), -1);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, base);
+}
+
+// Links made with REG_OPTION_CREATE_LINK in the place of the key, below it and back up
+// the tree: each goes itself, and what it points at keeps every subkey and value.
+TEST(RegistryTree, LinksAreRemovedNeverFollowed) {
+    const std::string base = "SOFTWARE\\UninstTest" + std::to_string(GetCurrentProcessId());
+    const struct {
+        const char* link;    // below base
+        const char* target;  // below base ("" is base itself)
+    } cases[] = {
+        {"site", "victimA"},              // the key itself
+        {"site\\real\\toB", "victimB"},   // a subkey
+        {"site\\loop", "site\\loop"},     // a link to itself
+        {"site\\real\\up", "site"},       // back to the key
+        {"site\\real\\root", ""},         // to a parent of the key
+    };
+    for (const auto& c : cases) {
+        for (const char* victim : {"victimA\\sub\\inner", "victimB\\sub", "sibling"})
+            SetRegString(HKEY_LOCAL_MACHINE, base + "\\" + victim, "v", "keep");
+        if (std::string(c.link) != "site") SetRegString(HKEY_LOCAL_MACHINE, base + "\\site\\real\\x", "v", "1");
+        std::string target = c.target[0] ? base + "\\" + c.target : base;
+        ASSERT_TRUE(MakeRegistryLink(base + "\\" + c.link, target)) << c.link;
+
+        EXPECT_EQ(DeleteRegistryTree(HKEY_LOCAL_MACHINE, (base + "\\site").c_str()), 0) << c.link;
+
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, base + "\\site")) << c.link;
+        for (const char* victim : {"victimA\\sub\\inner", "victimB\\sub", "sibling"})
+            EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, base + "\\" + victim, "v")) << c.link << " " << victim;
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, base);
+    }
 }
 
 namespace {
@@ -530,4 +547,151 @@ TEST(InstallDirectory, OverLongValueIsReadWholeAndRefused) {
     EXPECT_FALSE(CheckInstallDirectory(s.dir, &resolved));
     EXPECT_TRUE(CheckInstallDirectory(s.dir.substr(0, 259), &resolved));  // what the cut form would empty
     EXPECT_EQ(resolved, scratch / "data");
+}
+
+namespace {
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) {
+        char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+std::string Encode(const std::wstring& text, UINT codePage) {
+    char out[1024] = {};
+    int n = WideCharToMultiByte(codePage, 0, text.c_str(), static_cast<int>(text.size()), out, sizeof(out), nullptr,
+                                nullptr);
+    return std::string(out, n);
+}
+
+}  // namespace
+
+// The keep list comes from the same decoded text as "DIR", whichever encoding the file
+// has and however its lines end, and keeps its names in any letter case, not only ASCII.
+TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
+    ScratchDir scratch("encodings");
+    const std::wstring text =
+        L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n\u00FCber.dat=1\r\u00E4rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"utf-16", Utf16(text, false)},
+        {"utf-16 big-endian", Utf16(text, true)},
+        {"utf-8", "\xEF\xBB\xBF" + Encode(text, CP_UTF8)},
+        {"code page", Encode(text, CP_ACP)},
+    };
+    for (const auto& f : files) {
+        std::string ini = scratch / "uninstaller.ini";
+        MakeFile(ini, f.second);
+        char dir[MAX_PATH] = {};
+        GetPrivateProfileStringA("INFO", "DIR", "", dir, MAX_PATH, ini.c_str());
+        EXPECT_STREQ(dir, "C:\\Q") << f.first;
+        KeepList keep;
+        EXPECT_EQ(ReadKeepListFile(ini, keep), KeepListRead::Complete) << f.first;
+        EXPECT_EQ(keep.Size(), 2u) << f.first;
+
+        std::wstring inst = Wide(scratch / "inst");
+        for (const wchar_t* name : {L"\\\u00DCBER.DAT", L"\\sub\\\u00C4rger.cfg", L"\\sub\\gone.txt", L"\\other.dat"})
+            MakeFile(inst + name);
+        ASSERT_TRUE(RemoveTree((scratch / "inst").c_str(), "*.*", keep));
+        EXPECT_TRUE(Exists(inst + L"\\\u00DCBER.DAT")) << f.first;
+        EXPECT_TRUE(Exists(inst + L"\\sub\\\u00C4rger.cfg")) << f.first;
+        EXPECT_FALSE(Exists(inst + L"\\sub\\gone.txt")) << f.first;
+        EXPECT_FALSE(Exists(inst + L"\\other.dat")) << f.first;
+    }
+    // Text that is not what its mark announces cannot give the whole list.
+    for (const std::string& broken : {Utf16(text, false) + "x", std::string("\xEF\xBB\xBF[UNDELETE_LIST]\r\n\xC3(=1")}) {
+        MakeFile(scratch / "uninstaller.ini", broken);
+        KeepList keep;
+        EXPECT_EQ(ReadKeepListFile(scratch / "uninstaller.ini", keep), KeepListRead::Unreadable);
+    }
+}
+
+// Folders the platform's register lists without a path under Wine, placed as Windows
+// places them, and a volume's recycle bin: refused for every user, their contents not.
+TEST(InstallDirectory, RefusesKnownFoldersTheRegisterGivesNoPathFor) {
+    std::string profile = SpecialFolder(CSIDL_PROFILE), local = SpecialFolder(CSIDL_LOCAL_APPDATA);
+    std::string roaming = SpecialFolder(CSIDL_APPDATA), other = profile + "\\..\\other";
+    std::string quickLaunch = roaming + "\\Microsoft\\Internet Explorer\\Quick Launch";
+    std::string resolved;
+    for (const std::string& dir :
+         {local + "\\Programs", local + "\\Programs\\Common", profile + "\\AppData\\LocalLow", profile + "\\OneDrive",
+          profile + "\\OneDrive\\Documents", quickLaunch, quickLaunch + "\\User Pinned", profile + "\\3D Objects",
+          other + "\\AppData\\LocalLow", other + "\\AppData\\Local\\Programs", other + "\\OneDrive",
+          std::string("C:\\$Recycle.Bin"), std::string("C:\\$Recycle.Bin\\S-1-5-21-1-1001")})
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+    for (const std::string& dir : {local + "\\Programs\\Quintara", other + "\\AppData\\LocalLow\\Quintara"})
+        EXPECT_TRUE(CheckInstallDirectory(dir, &resolved)) << dir;
+}
+
+// On 64-bit Windows a 32-bit process hears of "Program Files (x86)" only; the 64-bit
+// folders, named by the environment and by the registry's 64-bit view, are refused too.
+TEST(InstallDirectory, RefusesBothProgramFilesViews) {
+    ScratchDir scratch("pf64");
+    const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    const struct {
+        bool environment;
+        const char* name;
+    } views[] = {{true, "ProgramW6432"}, {true, "CommonProgramW6432"}, {false, "ProgramW6432Dir"},
+                 {false, "CommonW6432Dir"}};
+    for (const auto& view : views) {
+        std::string folder = scratch / view.name;
+        MakeFile(folder + "\\Vendor\\app.exe");
+        HKEY key = nullptr;
+        if (view.environment) {
+            SetEnvironmentVariableA(view.name, folder.c_str());
+        } else {
+            ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key),
+                      ERROR_SUCCESS);
+            ASSERT_FALSE(RegQueryValueExA(key, view.name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS);
+            RegSetValueExA(key, view.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>(folder.size() + 1));
+        }
+        EXPECT_NE(SpecialFolder(CSIDL_PROGRAM_FILES), folder);  // the views differ
+        std::string resolved;
+        EXPECT_FALSE(CheckInstallDirectory(folder, &resolved)) << view.name;
+        EXPECT_FALSE(CheckInstallDirectory(scratch.Path(), &resolved)) << view.name;
+        EXPECT_TRUE(CheckInstallDirectory(folder + "\\Quintara", &resolved)) << view.name;
+        if (view.environment) {
+            SetEnvironmentVariableA(view.name, nullptr);
+        } else {
+            RegDeleteValueA(key, view.name);
+            RegCloseKey(key);
+        }
+    }
+}
+
+// A share that leads back to this machine: refused by the names the machine answers
+// to, and compared by volume serial number and file id whatever its name.
+TEST(InstallDirectory, SharesOfThisMachineAreComparedAsWhatTheyLeadTo) {
+    char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof(computer);
+    ASSERT_TRUE(GetComputerNameA(computer, &size));
+    std::string resolved;
+    for (const std::string& host : {std::string("localhost"), std::string("127.0.0.1"), std::string(computer)})
+        EXPECT_FALSE(CheckInstallDirectory("\\\\" + host + "\\games\\Quintara", &resolved)) << host;
+
+    // Wine serves "\\host\share" from the prefix's dosdevices\unc\host\share.
+    char prefix[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
+    std::string host = "uninsthost" + std::to_string(GetCurrentProcessId());
+    std::string hostDir = TargetPath(prefix) + "\\dosdevices\\unc\\" + host;
+    std::string profile = SpecialFolder(CSIDL_PROFILE), profiles = profile.substr(0, profile.find_last_of('\\'));
+    std::string user = profile.substr(profiles.size() + 1);
+    MakeDirs(hostDir);
+    ASSERT_TRUE(MakeUnixSymlink(profiles, hostDir + "\\Users"));
+    std::string share = "\\\\" + host + "\\Users\\";
+    ASSERT_TRUE(Exists(share + user));
+
+    auto upper = [](std::string s) { return CharUpperA(&s[0]), s; };
+    EXPECT_EQ(LocalPathOfShare(share + user + "\\Documents"), upper(profile + "\\Documents"));
+    EXPECT_EQ(LocalPathOfShare(share + user + "\\Games\\Q"), upper(profile) + "\\Games\\Q");
+    EXPECT_EQ(LocalPathOfShare(share), upper(profiles));
+    for (const std::string& dir : {share + user, share + user + "\\Documents", share + "other\\AppData"})
+        EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;
+    RemoveUnixLink(Wide(hostDir + "\\Users"));
+    RemoveDirectoryA(hostDir.c_str());
+    RemoveDirectoryA(hostDir.substr(0, hostDir.find_last_of('\\')).c_str());  // "unc", when empty
+    EXPECT_TRUE(Exists(profile));
 }

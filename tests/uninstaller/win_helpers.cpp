@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
+
 namespace uninst_test {
 
 namespace {
@@ -15,12 +17,6 @@ std::string TempRoot() {
     std::string root = temp;
     if (!root.empty() && root.back() == '\\') root.pop_back();
     return root + "\\uninst_test";
-}
-
-std::string Narrow(const std::wstring& text) {
-    char out[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof(out) - 1, nullptr, nullptr);
-    return out;
 }
 
 // Names of a folder, wide: an ANSI name can spell a path that leads elsewhere.
@@ -122,6 +118,8 @@ bool IsUnixLink(const std::wstring& path, DWORD attributes) {
     return !parent.empty() && self != parent + path.substr(slash);
 }
 
+}  // namespace
+
 void RemoveUnixLink(const std::wstring& path) {
     std::string unixPath = UnixPath(path);
     if (unixPath.empty()) return;
@@ -129,6 +127,8 @@ void RemoveUnixLink(const std::wstring& path) {
     // The handle of a Unix process may be signalled before the program is done.
     for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
 }
+
+namespace {
 
 // Removes a listed entry without ever following a link: a link's target is not ours.
 void RemoveEntry(const std::wstring& path) {
@@ -210,6 +210,12 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 std::wstring Wide(const std::string& text) {
     wchar_t out[1024] = {};
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, 1023);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    char out[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof(out) - 1, nullptr, nullptr);
     return out;
 }
 
@@ -296,16 +302,29 @@ bool ValueExists(HKEY root, const std::string& key, const char* value) {
 
 void DeleteKeyTree(HKEY root, const std::string& key) {
     HKEY h;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
     char sub[260];
-    DWORD len = sizeof(sub);
-    while (RegEnumKeyExA(h, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+    std::string previous;
+    for (DWORD len = sizeof(sub); RegEnumKeyExA(h, 0, sub, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         len = sizeof(sub)) {
+        if (previous == sub) break;  // it could not be deleted
         DeleteKeyTree(h, sub);
-        len = sizeof(sub);
-        if (KeyExists(h, sub)) break;
+        previous = sub;
     }
+    NtDeleteKey(h);
     RegCloseKey(h);
-    RegDeleteKeyA(root, key.c_str());
+}
+
+bool MakeRegistryLink(const std::string& key, const std::string& target) {
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::wstring path = L"\\Registry\\Machine\\" + Wide(target);  // no terminator in a link
+    LONG rc = RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(path.c_str()),
+                             static_cast<DWORD>(path.size() * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
 }
 
 static const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -332,30 +351,6 @@ static std::vector<std::string> ReadMultiSz(DWORD* type) {
 std::vector<std::string> PendingRenames() {
     DWORD type = 0;
     return ReadMultiSz(&type);
-}
-
-void ForgetPendingRenames(const std::string& containing) {
-    DWORD type = REG_MULTI_SZ;
-    std::vector<std::string> entries = ReadMultiSz(&type);
-    std::string kept;
-    std::string needle = containing;
-    CharUpperA(&needle[0]);
-    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-        std::string source = entries[i];
-        CharUpperA(&source[0]);
-        if (!needle.empty() && source.find(needle) != std::string::npos) continue;
-        kept += entries[i] + '\0' + entries[i + 1] + '\0';
-    }
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
-    if (kept.empty()) {
-        RegDeleteValueA(h, "PendingFileRenameOperations");
-    } else {
-        kept += '\0';
-        RegSetValueExA(h, "PendingFileRenameOperations", 0, type, reinterpret_cast<const BYTE*>(kept.data()),
-                       static_cast<DWORD>(kept.size()));
-    }
-    RegCloseKey(h);
 }
 
 std::string SpecialFolder(int csidl) {

@@ -35,6 +35,7 @@ void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);
 // The same with names that the system code page cannot spell.
 std::wstring Wide(const std::string& text);
+std::string Narrow(const std::wstring& text);
 void MakeFile(const std::wstring& path);
 bool Exists(const std::wstring& path);
 DWORD Attributes(const std::string& path);
@@ -45,6 +46,8 @@ std::set<std::string> ListTree(const std::string& root);
 // A Unix symbolic link made from the Linux side (Wine shows one to a folder as a
 // reparse point, one to a file as a plain file).
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+// Removes such a link from the Linux side ("rm -f": never a folder, never a target).
+void RemoveUnixLink(const std::wstring& path);
 
 // Points a shell folder of the user ("User Shell Folders" value) elsewhere while it lives.
 class ShellFolderRedirect {
@@ -65,9 +68,11 @@ private:
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data);
 bool KeyExists(HKEY root, const std::string& key);
 bool ValueExists(HKEY root, const std::string& key, const char* value);
+// Deletes a key with its subkeys; a link among them goes itself, never its target.
 void DeleteKeyTree(HKEY root, const std::string& key);
+// A registry link `key` under HKEY_LOCAL_MACHINE to `target`, also under it.
+bool MakeRegistryLink(const std::string& key, const std::string& target);
 std::vector<std::string> PendingRenames();
-void ForgetPendingRenames(const std::string& containing);
 
 std::string SpecialFolder(int csidl);
 std::string TargetPath(const char* unixPath);        // Z:\... form of a build-tree path
