@@ -17,6 +17,7 @@
 #include "controls/report/report_model.h"
 #include "controls/report/report_tip.h"
 #include "win/gdi.h"
+#include "win/offscreen_dc.h"
 #include "win/wnd.h"
 
 namespace report {
@@ -175,7 +176,8 @@ private:
     }
 
     // report_paint.cpp
-    void Paint(HDC target);
+    // With a cache, the window's own surface is drawn on (screen paints only).
+    void Paint(HDC target, win::OffscreenCache* cache = nullptr);
     void PaintEntryRow(HDC dc, const RECT& clip);
     int PaintRows(HDC dc, const RECT& clip);
     void PaintGrid(HDC dc, const RECT& clip, int rowsBottom);
@@ -215,6 +217,7 @@ private:
     int GetSortMark(bool* ascending) const;
 
     HeaderRightClickHeader header;
+    win::OffscreenCache surface;
     CReportTipCtrl tip;
     ReportColumnChooser* chooser = nullptr;
 

@@ -111,7 +111,7 @@ LRESULT CReportCtrl::OnPaint(WPARAM wp, LPARAM) {
         Paint(reinterpret_cast<HDC>(wp));
     } else {
         win::PaintDC dc(hwnd);
-        Paint(dc);
+        Paint(dc, &surface);
     }
     return 0;
 }
@@ -121,7 +121,7 @@ LRESULT CReportCtrl::OnPrintClient(WPARAM wp, LPARAM) {
     return 0;
 }
 
-void CReportCtrl::Paint(HDC target) {
+void CReportCtrl::Paint(HDC target, win::OffscreenCache* cache) {
     win::SaveDCScope saved(target);
     // The header, an open editor and its button paint themselves, and are not
     // always asked to again: the copy must not cover any of them.
@@ -132,8 +132,8 @@ void CReportCtrl::Paint(HDC target) {
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
         ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);
     }
-    win::COffscreenDC surface(target);
-    PaintItems(surface);
+    win::COffscreenDC offscreen(target, cache);
+    PaintItems(offscreen);
 }
 
 void CReportCtrl::PaintItems(HDC dc) {

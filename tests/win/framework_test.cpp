@@ -215,6 +215,37 @@ TEST(Gdi, OffscreenSurfaceCopiesItsClipBoxBackWhenItEnds) {
     EXPECT_EQ(GetCurrentObject(target.dc, OBJ_BITMAP), targetBitmap);
 }
 
+// A window's kept surface: reused from paint to paint, each time drawing only
+// the new clip box and starting from the state it had before the last paint.
+TEST(Gdi, KeptOffscreenSurfaceDrawsEachClipBoxAfresh) {
+    const COLORREF blue = RGB(0, 0, 255), red = RGB(255, 0, 0);
+    win::OffscreenCache cache;
+    DibTarget first(20, 10, blue), second(20, 10, blue);
+    IntersectClipRect(first.dc, 0, 0, 20, 10);
+    IntersectClipRect(second.dc, 12, 3, 16, 9);
+    HDC kept = nullptr;
+    for (DibTarget* target : {&first, &second}) {
+        RECT clip;
+        GetClipBox(target->dc, &clip);
+        win::COffscreenDC surface(target->dc, &cache);
+        ASSERT_FALSE(surface.IsDirect());
+        if (kept) {
+            EXPECT_EQ(surface.Get(), kept) << "made once";
+        }
+        kept = surface.Get();
+        RECT box;
+        GetClipBox(surface, &box);
+        EXPECT_TRUE(EqualRect(&box, &clip)) << box.left << "," << box.top << "," << box.right << "," << box.bottom;
+        EXPECT_EQ(GetTextColor(surface), RGB(0, 0, 0)) << "nothing left of the last paint";
+        SetTextColor(surface, red);
+        win::FillSolidRect(surface, RECT{0, 0, 20, 10}, red);
+    }
+    EXPECT_EQ(first.At(0, 0), red);
+    EXPECT_EQ(first.At(19, 9), red);
+    for (const POINT p : {POINT{12, 3}, POINT{15, 8}}) EXPECT_EQ(second.At(p.x, p.y), red);
+    for (const POINT p : {POINT{11, 3}, POINT{16, 8}, POINT{12, 2}, POINT{0, 0}}) EXPECT_EQ(second.At(p.x, p.y), blue);
+}
+
 TEST(Gdi, OffscreenSurfaceDrawsDirectlyOnRecordingsAndEmptyClips) {
     HDC recording = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(recording, nullptr);
