@@ -12,6 +12,7 @@
 
 #include "tests/support/testsupport.h"
 #include "tools/acctree/acc_tree.h"
+#include "win/accessible.h"
 
 using namespace testsupport;
 
@@ -287,7 +288,7 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
     EXPECT_LE(reorders, static_cast<int>(took / 100 + 2)) << "a burst is told at most once per 100 ms";
 
     Microsoft::WRL::ComPtr<IAccessible> object;
-    ASSERT_EQ(AccessibleObjectFromWindow(list, OBJID_CLIENT, IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(list, OBJID_CLIENT, win::kIidAccessible,
                                          reinterpret_cast<void**>(object.GetAddressOf())),
               S_OK);
     std::vector<acctree::Entry> tree = acctree::Walk(list);

@@ -13,6 +13,7 @@
 #include "skin/skin_ids.h"
 #include "tests/support/testsupport.h"
 #include "tools/acctree/acc_tree.h"
+#include "win/accessible.h"
 
 using namespace testsupport;
 
@@ -327,7 +328,7 @@ TEST_F(WindowLayout, AScreenReaderReadsTheToolbarByNameAndPressesIt) {
     };
     auto object = [&](int id) {
         Microsoft::WRL::ComPtr<IAccessible> found;
-        EXPECT_EQ(AccessibleObjectFromWindow(GetDlgItem(window, id), OBJID_CLIENT, IID_IAccessible,
+        EXPECT_EQ(AccessibleObjectFromWindow(GetDlgItem(window, id), OBJID_CLIENT, win::kIidAccessible,
                                              reinterpret_cast<void**>(found.GetAddressOf())),
                   S_OK);
         return found;
