@@ -147,5 +147,6 @@ private:
     void OnAddBuddyButton();
     void OnDeleteBuddyButton();
     bool AskForNickname(const char* prompt, std::string& nickname);
+    bool askingForNickname = false;
     SDList buddies;  // newest first
 };
