@@ -137,17 +137,25 @@ void CBrowserDlg::OnSetOnline(WPARAM wp, LPARAM) { isOnline = LowByte(wp); }
 
 void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) { myUserId = static_cast<int32_t>(lp); }
 
+// The sender waits in SendMessage until the message is handled; released
+// first, it does not freeze behind a box the user may not even see. The box
+// stays modal, and the sender's result is 0 as before.
+void CBrowserDlg::ShowBoxToSender(const char* text) {
+    if (InSendMessage()) ReplyMessage(0);
+    win::AppMessageBox(text);
+}
+
 void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {
     isOnline = LowByte(wp);
     if (isOnline)
         SetBrowserMode(false);
     else
-        win::AppMessageBox("Internet Connection Required.");
+        ShowBoxToSender("Internet Connection Required.");
 }
 
 void CBrowserDlg::OnAddBuddy(WPARAM wp, LPARAM lp) {
     if (LowByte(wp) == 0) {
-        win::AppMessageBox("Invalid User Nickname.");
+        ShowBoxToSender("Invalid User Nickname.");
         return;
     }
     int32_t flag = MailboxNumber(ReadMailboxText(kTemp1));

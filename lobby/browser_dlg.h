@@ -79,6 +79,7 @@ private:
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
     bool TakeOwnAddress(LPARAM lp);
+    void ShowBoxToSender(const char* text);
     void OpenCommandLineAddress();
     const char* ownAddress = nullptr;
     const std::string settingsPath;

@@ -9,7 +9,6 @@
 #include "lobby/resource.h"
 #include "lobby/startup.h"
 #include "skin/skin_ids.h"
-#include "win/app.h"
 
 using namespace protocol;
 
@@ -250,5 +249,5 @@ void CBrowserDlg::OnLobbyMode() {
     if (isOnline)
         SetBrowserMode(false);
     else
-        win::AppMessageBox("Internet Connection Required.", MB_OK);
+        ShowBoxToSender("Internet Connection Required.");
 }

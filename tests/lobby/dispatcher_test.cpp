@@ -32,13 +32,15 @@ protected:
     bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
 
     // Sends a message whose handling shows a box with `text`; presses OK.
+    // The sender, the main client, must not wait for the user to press it.
     void ExpectBoxFor(UINT msg, WPARAM wp, LPARAM lp, const std::string& text) {
-        AsyncSend send(window, msg, wp, lp);
+        DWORD_PTR result = 99;
+        EXPECT_TRUE(SendMessageTimeoutA(window, msg, wp, lp, SMTO_NORMAL, 2000, &result)) << text;
+        EXPECT_EQ(result, 0u) << text;
         HWND box = WaitForMessageBox(browser.Id(), text);
         ASSERT_NE(box, nullptr) << text;
         EXPECT_EQ(MessageBoxText(box), text);
         EXPECT_TRUE(DismissMessageBox(box, IDOK));
-        EXPECT_EQ(send.Join(), std::optional<LRESULT>(0));
     }
 
     FakeMainClient mainClient;
