@@ -88,6 +88,15 @@ TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
     EXPECT_TRUE(Alive());
 }
 
+TEST_F(Dispatcher, LobbyModeTakesTheKeyboardFromTheHiddenPage) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, 1002)), TRUE);  // the web view
+    SendMessageA(window, 9033, 1, 0);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, GetDlgItem(window, kChatInput));
+}
+
 TEST_F(Dispatcher, MailboxAddressOfUpTo259CharactersIsOpened) {
     // An address that is opened empties "URL"; one too long reads as empty and stays.
     const std::string fits = "http://127.0.0.1:9/" + std::string(259 - 19, 'a');
