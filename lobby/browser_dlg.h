@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "controls/report/report_ctrl.h"
@@ -46,6 +47,10 @@ public:
     int32_t selectedGroupSubId = 0;
     int32_t targetIsBuddy = 0;
     std::string selectionLabel;
+
+    // Called once the window has its title and has asked for its own
+    // command-line address: an address handed over by a second start comes after it.
+    std::function<void()> onReady;
 
     // The address of the 8829 that the browser is about to send itself; the
     // dialog acts on that one message only (nullptr: on none).

@@ -107,6 +107,7 @@ BOOL CBrowserDlg::OnInitDialog() {
     NavigateTo(homeAddress);
 
     OpenCommandLineAddress();
+    if (onReady) onReady();
     return TRUE;
 }
 
