@@ -286,7 +286,10 @@ bool Storm::Play(const Step& step) {
         if (step.message == WM_COMMAND && step.wParam < 9000)
             lp = reinterpret_cast<LPARAM>(GetDlgItem(window, step.wParam));
         if (step.message == 9032) myId = static_cast<int32_t>(step.lParam);
-        ok = Deliver(window, step.message, step.wParam, lp);
+        // A box answering the main client's message releases it first: the
+        // box may still be open when the send has returned. Once the browser
+        // answers again, it shows it.
+        ok = Deliver(window, step.message, step.wParam, lp) && StillAnswers() && AnswerBoxes();
     }
     mainClient.Clear();
     current = nullptr;
