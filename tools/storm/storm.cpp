@@ -299,6 +299,7 @@ bool Storm::Play(const Step& step) {
 bool Storm::StillAnswers() {
     DWORD_PTR result;
     if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerBoundMs, &result)) return true;
+    if (browser.WaitExit(2000)) return BrowserEnded();  // gone, not hung
     return Fail("the browser did not answer within " + std::to_string(kAnswerBoundMs / 1000) + " s");
 }
 
