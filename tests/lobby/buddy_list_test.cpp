@@ -380,6 +380,28 @@ TEST_F(BuddyList, ClickedBuddyIsTheInvitationTarget) {
     EXPECT_EQ(CommandsWithId(9035)[0].lParam, 12);
 }
 
+TEST_F(BuddyList, QuickClicksOnTheButtonsActOnceEach) {
+    Add("Q", 12);
+    ClickRow(0);
+    // A double click is one click; a click while the input dialog is open opens no second one.
+    const UINT mouse[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP};
+    const struct {
+        int button;
+        size_t clicks, invites;
+    } cases[] = {{kInvite, 4, 1}, {kAddButton, 6, 0}, {kDeleteButton, 6, 0}};
+    for (const auto& c : cases) {
+        mainClient.Clear();
+        for (size_t i = 0; i < c.clicks; i++)
+            PostMessageA(GetDlgItem(window, c.button), mouse[i], MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(window, WM_TIMER, 1, 0);  // its 9038 tells that the clicks were handled
+        HWND dialog = c.invites ? nullptr : WaitForWindow("#32770", "Input", browser.Id());
+        ASSERT_TRUE(mainClient.WaitForCommand(9038)) << c.button;
+        EXPECT_EQ(CommandsWithId(9034).size(), c.invites) << c.button;
+        EXPECT_EQ(TopLevelWindows(browser.Id(), "#32770").size(), dialog ? 2u : 1u) << c.button;  // with the browser
+        if (dialog) Press(dialog, IDCANCEL);
+    }
+}
+
 TEST_F(BuddyList, InterruptedSaveLeavesThePreviousFileWhole) {
     Add("P", 1);
     const std::string before = File();

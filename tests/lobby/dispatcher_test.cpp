@@ -32,13 +32,15 @@ protected:
     bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
 
     // Sends a message whose handling shows a box with `text`; presses OK.
+    // The sender, the main client, must not wait for the user to press it.
     void ExpectBoxFor(UINT msg, WPARAM wp, LPARAM lp, const std::string& text) {
-        AsyncSend send(window, msg, wp, lp);
+        DWORD_PTR result = 99;
+        EXPECT_TRUE(SendMessageTimeoutA(window, msg, wp, lp, SMTO_NORMAL, 2000, &result)) << text;
+        EXPECT_EQ(result, 0u) << text;
         HWND box = WaitForMessageBox(browser.Id(), text);
         ASSERT_NE(box, nullptr) << text;
         EXPECT_EQ(MessageBoxText(box), text);
         EXPECT_TRUE(DismissMessageBox(box, IDOK));
-        EXPECT_EQ(send.Join(), std::optional<LRESULT>(0));
     }
 
     FakeMainClient mainClient;
@@ -84,6 +86,15 @@ TEST_F(Dispatcher, ShowLobbyNeedsTheOnlineFlag) {
 TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
     ExpectBoxFor(9036, 0, 42, "Invalid User Nickname.");
     EXPECT_TRUE(Alive());
+}
+
+TEST_F(Dispatcher, LobbyModeTakesTheKeyboardFromTheHiddenPage) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, 1002)), TRUE);  // the web view
+    SendMessageA(window, 9033, 1, 0);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, GetDlgItem(window, kChatInput));
 }
 
 TEST_F(Dispatcher, MailboxAddressOfUpTo259CharactersIsOpened) {

@@ -249,7 +249,12 @@ TEST_F(Lobby, ReceivedLinesKeepTheDisplayWithinItsLimit) {
     Receive(kMe, -1, "echo\r\n", "ECHO");  // lParam -1: the mailbox's name
     Receive(5, 0, "hi\r\n", "ZED");
     Receive(5, 0, "", "ZED");  // no text: nothing
-    EXPECT_EQ(Text(display), "   ME : own\r\n   ECHO : echo\r\n   ZED : hi\r\n");
+    // Longer than a 99-byte buffer: whole, its line break kept for the next line.
+    const std::string longLine = std::string(120, 'L') + "\r\n";
+    Receive(5, 0, longLine, "ZED");
+    Receive(5, 0, "hi\r\n", "ZED");
+    EXPECT_EQ(Text(display),
+              "   ME : own\r\n   ECHO : echo\r\n   ZED : hi\r\n   ZED : " + longLine + "   ZED : hi\r\n");
 
     // 49,990 characters in lines of 10 and a 20-character line: whole lines go.
     const std::string full = Lines(4999, 10);

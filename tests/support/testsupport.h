@@ -50,6 +50,8 @@ public:
     bool Start(const std::string& exe, const std::string& arguments, const std::string& workingDir,
                DWORD creationFlags = 0);
     DWORD Id() const { return info.dwProcessId; }
+    // Lets a program started with CREATE_SUSPENDED run.
+    bool Resume() const { return ResumeThread(info.hThread) != static_cast<DWORD>(-1); }
     HANDLE Handle() const { return info.hProcess; }
     bool Running() const;
     // Waits (pumping messages, so sends to us are served) for the end.
