@@ -91,8 +91,7 @@ protected:
     }
     void TearDown() override {
         mainClient.onCommand = nullptr;
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 

@@ -23,8 +23,7 @@ protected:
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 

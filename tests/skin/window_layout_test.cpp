@@ -139,8 +139,7 @@ protected:
         ASSERT_TRUE(mainClient.WaitForCommand(9031));
     }
     void TearDown() override {
-        if (browser.Running()) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 

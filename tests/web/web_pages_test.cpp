@@ -37,8 +37,7 @@ protected:
     }
     void TearDown() override {
         for (HWND standIn : standIns) DestroyWindow(standIn);
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         recorder.Stop();
         reg::CleanSystemKeys();
     }
