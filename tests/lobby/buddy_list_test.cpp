@@ -91,8 +91,7 @@ protected:
     }
     void TearDown() override {
         mainClient.onCommand = nullptr;
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
@@ -343,6 +342,42 @@ TEST_F(BuddyList, TimerTickQueriesEveryBuddyAndAnswersSetOnlyThatFlag) {
     EXPECT_EQ(records[0].flag, 1u);  // R: the answer named someone else
     EXPECT_EQ(records[1].flag, 7u);
     EXPECT_EQ(records[2].flag, 0u);
+}
+
+// While it answers the poll of one buddy, the main client adds another and
+// has the polled one deleted through "D": the tick still polls the buddies it
+// found, once each, and the list and its file keep every change. A fault here
+// may crash the browser, so the tick is sent with a bounded wait.
+TEST_F(BuddyList, ListChangedWhileTheMainClientAnswersAPoll) {
+    Add("P", 1);
+    Add("Q", 2);
+    Add("R", 3);
+    mainClient.Clear();
+    mainClient.onCommand = [this](const FakeMainClient::Command& command) {
+        if (command.id != 9038 || command.lParam != 3) return;
+        Add("S", 4);
+        AsyncSend press(window, WM_COMMAND, MAKEWPARAM(kDeleteButton, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, kDeleteButton)));
+        HWND dialog = WaitForWindow("#32770", "Input", browser.Id());
+        ASSERT_NE(dialog, nullptr);
+        Type(dialog, "r");
+        Press(dialog, IDOK);
+        EXPECT_TRUE(press.Join().has_value());
+    };
+    EXPECT_TRUE(AsyncSend(window, WM_TIMER, 5, 0).Join().has_value());
+    auto polled = [this] {
+        std::vector<LPARAM> ids;
+        for (const auto& command : CommandsWithId(9038)) ids.push_back(command.lParam);
+        return ids;
+    };
+    EXPECT_EQ(polled(), (std::vector<LPARAM>{3, 2, 1}));
+    EXPECT_EQ(Nicknames(File()), (std::vector<std::string>{"S", "Q", "P"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"P", "Q", "S"}));
+
+    mainClient.onCommand = nullptr;
+    mainClient.Clear();
+    SendMessageA(window, WM_TIMER, 5, 0);
+    EXPECT_EQ(polled(), (std::vector<LPARAM>{4, 2, 1}));
 }
 
 TEST_F(BuddyList, ClickedBuddyIsTheInvitationTarget) {

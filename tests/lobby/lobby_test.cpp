@@ -51,8 +51,7 @@ protected:
         mainClient.Clear();
     }
     void TearDown() override {
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
