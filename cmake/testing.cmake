@@ -23,8 +23,8 @@ endfunction()
 
 # add_wine_test(name program [args...])
 # A test run under Wine in one of the two lanes (see tools/wine-env.sh): ctest
-# -j2 with tools/lanes.json gives each test a lane of its own, and the lanes'
-# sessions come up once, as the fixture "wine_session", before the first test.
+# -j2 gives each test a lane of its own, and the lanes' sessions come up once,
+# as the fixture "wine_session", before the first test.
 function(add_wine_test name program)
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-test.sh ${CMAKE_BINARY_DIR} ${program} ${ARGN})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS "lane:1" FIXTURES_REQUIRED wine_session)
