@@ -11,6 +11,70 @@
 
 CBrowserApp theApp;
 
+namespace {
+// A copy that hangs holding a lock delays the others only this long; they
+// then go on without it.
+constexpr DWORD kLockWaitMs = 60000;
+constexpr char kStartLockPrefix[] = "Local\\QuintaraBrowserStart:";
+constexpr char kUrlLockName[] = "Local\\QuintaraBrowserUrl";
+
+// A named mutex held by this thread for a scope, or until Release.
+class NamedLock {
+public:
+    explicit NamedLock(const std::string& name) : mutex(CreateMutexA(nullptr, FALSE, name.c_str())) {
+        if (mutex) owned = Wait();
+    }
+    NamedLock(const NamedLock&) = delete;
+    NamedLock& operator=(const NamedLock&) = delete;
+    ~NamedLock() {
+        Release();
+        if (mutex) CloseHandle(mutex);
+    }
+    void Release() {
+        if (owned) ReleaseMutex(mutex);
+        owned = false;
+    }
+
+private:
+    // Messages sent to this thread's windows (OLE's own among them) are served
+    // meanwhile: the holder may be sending to every window while it waits.
+    bool Wait() const {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            const DWORD waited = GetTickCount() - start;
+            if (waited >= kLockWaitMs) return false;
+            const DWORD wait = MsgWaitForMultipleObjects(1, &mutex, FALSE, kLockWaitMs - waited, QS_SENDMESSAGE);
+            // Abandoned by a copy that ended while holding it: ours now all the same.
+            if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED_0) return true;
+            if (wait != WAIT_OBJECT_0 + 1) return false;
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+
+    HANDLE mutex;
+    bool owned = false;
+};
+
+// One lock per title; a backslash would name a namespace.
+std::string StartLockName(std::string title) {
+    for (char& c : title)
+        if (c == '\\') c = '/';
+    return kStartLockPrefix + title;
+}
+
+// The dialog titled exactly `title`. FindWindowA ignores letter case, and a
+// copy named "ALPHA" is another product's browser.
+HWND FindRunningCopy(const std::string& title) {
+    std::string text(title.size() + 2, '\0');
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", title.c_str())) != nullptr;) {
+        int length = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+        if (title.compare(0, std::string::npos, text.data(), static_cast<size_t>(length)) == 0) return window;
+    }
+    return nullptr;
+}
+}  // namespace
+
 std::string CBrowserApp::SettingsPath() {
     DWORD length = GetCurrentDirectoryA(0, nullptr);
     std::string directory(length, '\0');
@@ -28,10 +92,17 @@ BOOL CBrowserApp::InitInstance() {
 
     const std::string settings = SettingsPath();
     std::string title = startup::FormWindowTitle(CBrowserDlg::ReadSettingsValue(settings, "main", "name"));
-    if (HWND running = FindWindowA("#32770", title.c_str())) {
+    // From the look for a running copy until our window carries the title
+    // that the next copy looks for (the web view before it takes a while) and
+    // has opened its own address, one copy of this title at a time: two quick
+    // starts get one window, and the address handed over is opened last.
+    NamedLock startLock(StartLockName(title));
+    if (HWND running = FindRunningCopy(title)) {
+        startLock.Release();
         ForwardCommandLine(running);
     } else {
         CBrowserDlg dialog(settings, startup::FirstCommandLineToken(commandLine));
+        dialog.onReady = [&startLock] { startLock.Release(); };
         mainWnd = &dialog;
         dialog.DoModal();
         mainWnd = nullptr;
@@ -43,6 +114,9 @@ BOOL CBrowserApp::InitInstance() {
 BOOL CBrowserApp::ForwardCommandLine(HWND runningCopy) {
     std::string token = startup::FirstCommandLineToken(commandLine);
     if (token.empty()) return 0;
+    // Copies handing off at once share "URL": each holds it until the running
+    // copy has read its address.
+    NamedLock urlLock(kUrlLockName);
     WriteMailboxText(protocol::kUrl, token);
     SetForegroundWindow(runningCopy);
     SendMessageA(runningCopy, protocol::BRM_OPEN_MAILBOX_URL, 0, 0);

@@ -30,12 +30,21 @@ void SetLastErrorCode(unsigned long code) { SetLastError(code); }
 void DebuggerOutput(const char* text) { OutputDebugStringA(text); }
 
 bool AppendToFile(const char* fileName, const char* data, std::size_t size) {
-    win::FileHandle file(CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    // Append access without write access: the system puts each write at the
+    // end as one step, so that lines of several processes interleave whole
+    // (a seek to the end and a write would let another line land between).
+    // Some systems (Wine) still seek and write: a lock on a byte no log
+    // reaches keeps every writer of every process out of the other's way.
+    win::FileHandle file(CreateFileA(fileName, FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
-    SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+    OVERLAPPED turn{};
+    turn.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
     DWORD written = 0;
-    return WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    const bool whole = WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    if (locked) UnlockFileEx(file.Get(), 0, 1, 0, &turn);
+    return whole;
 }
 
 }  // namespace diag

@@ -1,7 +1,5 @@
 #include "lobby/browser_dlg.h"
 
-#include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "lobby/mailbox.h"
@@ -12,23 +10,19 @@
 using namespace protocol;
 
 namespace {
-constexpr size_t kTextBufferLength = 99;      // 100-byte chat text and nickname buffers
-constexpr size_t kWorkingBufferLength = 339;  // 340-byte line and address buffer
 // The lobby list's notifications, as the report control writes them.
 constexpr int kReportClick = -2049;
 constexpr int kReportStateChanged = -2052;
 
-std::string Cut(std::string text, size_t length) {
-    if (text.size() > length) text.resize(length);
-    return text;
-}
+bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 }  // namespace
 
 CBrowserDlg::CBrowserDlg(std::string settingsPath, std::string commandLineAddress)
     : CDialog(IDD_BROWSER),
       settingsPath(std::move(settingsPath)),
       commandLineAddress(std::move(commandLineAddress)),
-      lobby(lobbyCtrl, [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }) {}
+      chat(IsSystemLeadByte),
+      lobby(lobbyCtrl, IsSystemLeadByte) {}
 
 CBrowserDlg::~CBrowserDlg() = default;
 
@@ -101,7 +95,10 @@ bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-// Control message handlers.
+// Control message handlers. Texts and addresses are taken whole (a mailbox
+// value holds at most 259 characters): a cut would split a double-byte
+// character, lose a chat line's own line break, or post the login form to
+// another address.
 
 void CBrowserDlg::OnOpenSitePage(WPARAM wp, LPARAM lp) {
     std::string address;
@@ -110,7 +107,7 @@ void CBrowserDlg::OnOpenSitePage(WPARAM wp, LPARAM lp) {
 }
 
 void CBrowserDlg::OnOpenAddress(WPARAM, LPARAM lp) {
-    if (lp) NavigateWithLogin(Cut(reinterpret_cast<const char*>(lp), kWorkingBufferLength));
+    if (lp) NavigateWithLogin(reinterpret_cast<const char*>(lp));
 }
 
 void CBrowserDlg::OnOpenMailboxUrl(WPARAM, LPARAM) {
@@ -119,16 +116,15 @@ void CBrowserDlg::OnOpenMailboxUrl(WPARAM, LPARAM) {
 }
 
 void CBrowserDlg::OnChatLine(WPARAM wp, LPARAM lp) {
-    std::string text = Cut(ReadMailboxText(kTemp), kTextBufferLength);
+    std::string text = ReadMailboxText(kTemp);
     if (text.empty()) return;
     int32_t sender = static_cast<int32_t>(wp);
-    std::string name =
-        (lp != -1 && sender == myUserId) ? NicknameOfUser(sender) : Cut(ReadMailboxText(kTemp4), kTextBufferLength);
-    AppendChatLine(Cut("   " + name + " : " + text, kWorkingBufferLength));
+    std::string name = (lp != -1 && sender == myUserId) ? NicknameOfUser(sender) : ReadMailboxText(kTemp4);
+    AppendChatLine("   " + name + " : " + text);
 }
 
 void CBrowserDlg::OnLobbyUser(WPARAM wp, LPARAM lp) {
-    std::string nickname = Cut(ReadMailboxText(kTemp2), kTextBufferLength);
+    std::string nickname = ReadMailboxText(kTemp2);
     int32_t userId = static_cast<int32_t>(wp);
     if (LowByte(static_cast<uintptr_t>(lp)) == 0) {
         RemoveLobbyEntry(userId);
@@ -141,21 +137,29 @@ void CBrowserDlg::OnSetOnline(WPARAM wp, LPARAM) { isOnline = LowByte(wp); }
 
 void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) { myUserId = static_cast<int32_t>(lp); }
 
+// The sender waits in SendMessage until the message is handled; released
+// first, it does not freeze behind a box the user may not even see. The box
+// stays modal, and the sender's result is 0 as before.
+void CBrowserDlg::ShowBoxToSender(const char* text) {
+    if (InSendMessage()) ReplyMessage(0);
+    win::AppMessageBox(text);
+}
+
 void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {
     isOnline = LowByte(wp);
     if (isOnline)
         SetBrowserMode(false);
     else
-        win::AppMessageBox("Internet Connection Required.");
+        ShowBoxToSender("Internet Connection Required.");
 }
 
 void CBrowserDlg::OnAddBuddy(WPARAM wp, LPARAM lp) {
     if (LowByte(wp) == 0) {
-        win::AppMessageBox("Invalid User Nickname.");
+        ShowBoxToSender("Invalid User Nickname.");
         return;
     }
     int32_t flag = MailboxNumber(ReadMailboxText(kTemp1));
-    std::string nickname = Cut(ReadMailboxText(kTemp2), kTextBufferLength);
+    std::string nickname = ReadMailboxText(kTemp2);
     if (AddBuddy(static_cast<int32_t>(lp), nickname, flag)) SaveBuddyFile();
 }
 

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "controls/report/report_ctrl.h"
@@ -47,6 +48,10 @@ public:
     int32_t targetIsBuddy = 0;
     std::string selectionLabel;
 
+    // Called once the window has its title and has asked for its own
+    // command-line address: an address handed over by a second start comes after it.
+    std::function<void()> onReady;
+
     // The address of the 8829 that the browser is about to send itself; the
     // dialog acts on that one message only (nullptr: on none).
     void ExpectOwnAddress(const char* address) { ownAddress = address; }
@@ -79,6 +84,7 @@ private:
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
     bool TakeOwnAddress(LPARAM lp);
+    void ShowBoxToSender(const char* text);
     void OpenCommandLineAddress();
     const char* ownAddress = nullptr;
     const std::string settingsPath;
@@ -147,5 +153,6 @@ private:
     void OnAddBuddyButton();
     void OnDeleteBuddyButton();
     bool AskForNickname(const char* prompt, std::string& nickname);
+    bool askingForNickname = false;
     SDList buddies;  // newest first
 };

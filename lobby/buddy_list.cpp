@@ -103,12 +103,17 @@ void CBrowserDlg::OnInvite() {
 }
 
 bool CBrowserDlg::AskForNickname(const char* prompt, std::string& nickname) {
+    // A click queued before the dialog opened reaches "A" or "D" inside its
+    // loop: it must not open a second dialog over the first.
+    if (askingForNickname) return false;
+    askingForNickname = true;
     CInputDlg dialog(hwnd);
     dialog.prompt = prompt;
     if (selectedUserId >= 1) dialog.text = selectionLabel;
-    if (dialog.DoModal() != IDOK) return false;
-    nickname = dialog.text;
-    return true;
+    const bool confirmed = dialog.DoModal() == IDOK;
+    askingForNickname = false;
+    if (confirmed) nickname = dialog.text;
+    return confirmed;
 }
 
 void CBrowserDlg::OnAddBuddyButton() {

@@ -10,12 +10,6 @@ void PutLittleEndian(char* out, int32_t value) {
     auto bits = static_cast<uint32_t>(value);
     for (int i = 0; i < 4; i++) out[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
-
-int32_t GetLittleEndian(const char* in) {
-    uint32_t bits = 0;
-    for (int i = 0; i < 4; i++) bits |= static_cast<uint32_t>(static_cast<unsigned char>(in[i])) << (8 * i);
-    return static_cast<int32_t>(bits);
-}
 }  // namespace
 
 BuddyRecord* NewBuddyRecord(int32_t userId, const std::string& nickname, uint8_t onlineFlag) {
@@ -62,21 +56,4 @@ std::string EncodeBuddyFile(const SDList& buddies) {
         bytes.append(raw, sizeof raw);
     }
     return bytes;
-}
-
-size_t DecodeBuddyFile(const std::string& bytes, SDList& buddies) {
-    size_t loaded = 0;
-    for (size_t at = 0; at + sizeof(BuddyRecord) <= bytes.size(); at += sizeof(BuddyRecord)) {
-        const char* raw = bytes.data() + at;
-        const char* nickname = raw + offsetof(BuddyRecord, nickname);
-        BuddyRecord* record =
-            NewBuddyRecord(GetLittleEndian(raw), std::string(nickname, strnlen(nickname, kBuddyNicknameMax)),
-                           static_cast<uint8_t>(raw[offsetof(BuddyRecord, onlineFlag)]));
-        if (!record || !buddies.Insert(buddies.GetTail(), record, false)) {
-            ::operator delete(record);
-            break;
-        }
-        ++loaded;
-    }
-    return loaded;
 }

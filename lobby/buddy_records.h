@@ -35,9 +35,3 @@ BuddyRecord* FindBuddy(const SDList& buddies, int32_t userId);
 
 // The file's bytes: every record in list order, no header.
 std::string EncodeBuddyFile(const SDList& buddies);
-
-// Appends the file's records to `buddies` in file order and returns how many.
-// A tail shorter than a record is ignored; a nickname without its terminator
-// is cut to 20 characters; the spare bytes read as zero. So saving what was
-// loaded gives whole records only, and loading that again gives the same list.
-size_t DecodeBuddyFile(const std::string& bytes, SDList& buddies);

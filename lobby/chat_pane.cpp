@@ -29,7 +29,9 @@ void ChatPane::Append(const std::string& text) {
     // whole text, so a full display costs no more than a short one.
     size_t length = static_cast<size_t>(GetWindowTextLengthA(display));
     chat::Trim trim;
-    if (length + text.size() > chat::kDisplayLimit) trim = chat::PlanAppend(WindowText(display, length), text.size());
+    if (length + text.size() > chat::kDisplayLimit) {
+        trim = chat::PlanAppend(WindowText(display, length), text, leadByte);
+    }
     if (trim.dropDisplay) {
         Replace(display, 0, trim.dropDisplay, "");
         length -= trim.dropDisplay;

@@ -6,8 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "controls/report/cell_string.h"
+
 class ChatPane {
 public:
+    // `leadByte` tells the first byte of a double-byte character.
+    explicit ChatPane(report::LeadByteTest leadByte) : leadByte(leadByte) {}
     // Both edits of the dialog; sets their limits.
     void Attach(HWND display, HWND input);
     // Appends text at the end of the display, leading lines dropped to keep
@@ -20,4 +24,5 @@ public:
 private:
     HWND display = nullptr;
     HWND input = nullptr;
+    report::LeadByteTest leadByte;
 };

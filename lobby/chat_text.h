@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "controls/report/cell_string.h"
+
 namespace chat {
 
 constexpr size_t kDisplayLimit = 49999;
@@ -17,8 +19,11 @@ struct Trim {
 
 // Whole leading lines go, the fewest that let the new text fit; when no line
 // break allows that (or the text alone is too long), the oldest characters
-// go, so that exactly the newest kDisplayLimit characters stay.
-Trim PlanAppend(const std::string& display, size_t newLength, size_t limit = kDisplayLimit);
+// go, so that at most kDisplayLimit bytes stay. Neither the display nor the
+// new text is cut inside a double-byte character (`isLead` may be null: a
+// single-byte code page) or between CR and LF.
+Trim PlanAppend(const std::string& display, const std::string& newText, report::LeadByteTest isLead = nullptr,
+                size_t limit = kDisplayLimit);
 
 // The input's text once Enter ended it (its line break last): the line to
 // send, or an empty line for an Enter on nothing. No result while typing.

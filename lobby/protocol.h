@@ -54,8 +54,9 @@ constexpr const char* kLoginValues[] = {"URL_UNO",    "URL_PART",    "URL_UID", 
 constexpr size_t kMailboxRoom = 260;
 constexpr size_t kMailboxMaxLength = kMailboxRoom - 1;
 
-// Numbers travel as decimal text; empty or non-numeric text counts as 0. A
-// number beyond the 32-bit range reads as INT32_MAX or INT32_MIN, its nearest end.
+// Numbers travel as decimal text, blanks allowed around it; empty or
+// non-numeric text ("12x" too) counts as 0. A number beyond the 32-bit range
+// reads as INT32_MAX or INT32_MIN, its nearest end.
 int32_t MailboxNumber(const std::string& text);
 
 // The low byte of a message parameter, which carries the flags.

@@ -2,14 +2,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "lobby/browser_dlg.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
 #include "lobby/startup.h"
 #include "skin/skin_ids.h"
-#include "win/app.h"
 
 using namespace protocol;
 
@@ -126,6 +127,7 @@ BOOL CBrowserDlg::OnInitDialog() {
     NavigateTo(homeAddress);
 
     OpenCommandLineAddress();
+    if (onReady) onReady();
     return TRUE;
 }
 
@@ -220,10 +222,17 @@ std::string CBrowserDlg::ReadSettingsValue(const std::string& path, const char* 
 }
 
 bool CBrowserDlg::SetBrowserMode(bool webMode) {
-    int show = webMode ? SW_HIDE : SW_SHOW;
-    for (HWND window : lobbyWindows) ShowWindow(window, show);
-    for (int id : {IDC_BUDDY_LIST, IDC_LOBBY_LIST, IDC_CHAT_DISPLAY, IDC_CHAT_INPUT}) ShowWindow(GetDlgItem(id), show);
+    std::vector<HWND> lobbyControls(lobbyWindows.begin(), lobbyWindows.end());
+    for (int id : {IDC_BUDDY_LIST, IDC_LOBBY_LIST, IDC_CHAT_DISPLAY, IDC_CHAT_INPUT})
+        lobbyControls.push_back(GetDlgItem(id));
+    for (HWND window : lobbyControls) ShowWindow(window, webMode ? SW_HIDE : SW_SHOW);
     Move(GetDlgItem(IDC_WEB_VIEW), webMode ? kWebViewRect : RECT{1000, 1000, 1000, 1000}, true);
+    if (webMode) return true;
+    // The web view is only moved out of sight: with the focus, it would still
+    // take the keys (Backspace goes back a page, text fills hidden fields).
+    HWND focus = GetFocus();
+    auto holdsFocus = [focus](HWND control) { return focus == control || IsChild(control, focus); };
+    if (std::none_of(lobbyControls.begin(), lobbyControls.end(), holdsFocus)) SetFocus(GetDlgItem(IDC_CHAT_INPUT));
     return true;
 }
 
@@ -276,5 +285,5 @@ void CBrowserDlg::OnLobbyMode() {
     if (isOnline)
         SetBrowserMode(false);
     else
-        win::AppMessageBox("Internet Connection Required.", MB_OK);
+        ShowBoxToSender("Internet Connection Required.");
 }

@@ -8,7 +8,7 @@ constexpr char kPress[] = "Press";
 
 ButtonAccessible* ButtonAccessible::Create(HWND button, const std::string& name, const std::string& description) {
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(button, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard))) ||
+    if (FAILED(CreateStdAccessibleObject(button, OBJID_CLIENT, win::kIidAccessible, reinterpret_cast<void**>(&standard))) ||
         !standard)
         return nullptr;
     auto* made = new (std::nothrow) ButtonAccessible(button, standard, name, description);

@@ -21,7 +21,7 @@ bash "$root/tools/build.sh" --"$FLAVOUR"
 echo "build: $FLAVOUR built $(elapsed)"
 windows_log="$root/build/windows-tests.log"
 (cd "$root/build/$FLAVOUR" &&
-   ctest --output-on-failure -j2 --resource-spec-file "$root/tools/lanes.json") >"$windows_log" 2>&1 &
+   ctest --output-on-failure -j2) >"$windows_log" 2>&1 &
 windows=$!
 
 status=0

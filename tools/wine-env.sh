@@ -31,7 +31,7 @@ export WINEDLLOVERRIDES="mscoree="
 WINE_STARTED_PIDS=()
 WINE_IN_SESSION=""
 # What a prefix is made with; a prefix made otherwise is made again.
-WINE_PREFIX_RECIPE="sandboxed, unmanaged windows"
+WINE_PREFIX_RECIPE="sandboxed, unmanaged windows, no crash dialog"
 
 # Replace the prefix's links into the real home directory with plain folders,
 # so that nothing a test does can reach the user's files.
@@ -60,6 +60,9 @@ wine_prefix() {
       # Without a window manager Wine waits 2 s for one whenever a window
       # closes or comes to the front; unmanaged windows need none.
       timeout 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      # A crashed test program is reported by its test; the debugger's dialog
+      # would outlive it in a shared session.
+      timeout 60 "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
       timeout 60 wineserver -w
       wine_sandbox
     fi

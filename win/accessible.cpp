@@ -1,7 +1,3 @@
-// The interface ids are defined here, once: the import library's copy of
-// IID_IAccessible does not match what the platform's oleacc asks for.
-#include <initguid.h>
-
 #include "win/accessible.h"
 
 #include <new>
@@ -9,7 +5,7 @@
 
 namespace win {
 
-LRESULT AccessibleResult(IAccessible* object, WPARAM wp) { return LresultFromObject(IID_IAccessible, wp, object); }
+LRESULT AccessibleResult(IAccessible* object, WPARAM wp) { return LresultFromObject(kIidAccessible, wp, object); }
 
 bool ChildIdOf(const VARIANT& child, LONG& id) {
     if (child.vt == VT_EMPTY) {
@@ -53,7 +49,7 @@ HRESULT NoChild(VARIANT* out) {
 
 HRESULT AccessibleBase::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible)
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIidAccessible)
         *out = static_cast<IAccessible*>(this);
     else if (iid == IID_IOleWindow)
         *out = static_cast<IOleWindow*>(this);

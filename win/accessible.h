@@ -11,6 +11,10 @@
 
 namespace win {
 
+// IAccessible's interface id. The import libraries' IID_IAccessible is an
+// import of oleacc, not the id itself, so this project names its own.
+inline constexpr IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
 // What every call answers once the object's window is gone.
 constexpr HRESULT kAccessibleGone = RPC_E_DISCONNECTED;
 

@@ -99,14 +99,19 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CWnd::Default() { return DefWindowProc(current.msg, current.wp, current.lp); }
 
+// A control's click, or a command that no control sent (a menu item, an
+// accelerator). An owner-drawn button also reports BN_DOUBLECLICKED: a double
+// click is one click and a notification, not two clicks.
+static bool IsClick(WPARAM wp, LPARAM lp) { return HIWORD(wp) == BN_CLICKED || lp == 0; }
+
 static bool Matches(const Route& r, UINT msg, WPARAM wp, LPARAM lp) {
     switch (r.kind) {
     case Route::Kind::Message:
         return r.message == msg;
     case Route::Kind::Command:
-        return msg == WM_COMMAND && r.id == LOWORD(wp) && (r.code == ~0u || r.code == HIWORD(wp));
+        return msg == WM_COMMAND && r.id == LOWORD(wp) && (r.code == ~0u ? IsClick(wp, lp) : r.code == HIWORD(wp));
     case Route::Kind::CommandRange:
-        return msg == WM_COMMAND && LOWORD(wp) >= r.id && LOWORD(wp) <= r.code;
+        return msg == WM_COMMAND && LOWORD(wp) >= r.id && LOWORD(wp) <= r.code && IsClick(wp, lp);
     case Route::Kind::Notify: {
         if (msg != WM_NOTIFY || !lp) return false;
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);

@@ -18,7 +18,7 @@ struct Route {
     Kind kind;
     UINT message;  // Message: the message number
     UINT id;       // Command: command id (range: first); Notify: control id
-    UINT code;     // Command: notification code (range: last id); Notify: NMHDR code
+    UINT code;     // Command: notification code, ~0u for a click (range: last id); Notify: NMHDR code
     LRESULT (*invoke)(CWnd&, WPARAM, LPARAM);
 };
 
@@ -215,7 +215,9 @@ constexpr Route OnRawMessage() {
             }};
 }
 
-// void OnCommand(): command `Id` with any notification code.
+// void OnCommand(): command `Id` as a click (BN_CLICKED), a menu item or an
+// accelerator; other notifications of the control, BN_DOUBLECLICKED among
+// them, are not clicks.
 template <UINT Id, auto Fn>
 constexpr Route OnCommand() {
     return {Route::Kind::Command, WM_COMMAND, Id, ~0u, [](CWnd& w, WPARAM, LPARAM) -> LRESULT {
@@ -233,7 +235,7 @@ constexpr Route OnCommandCode() {
             }};
 }
 
-// void OnCommand(UINT id): commands First..Last.
+// void OnCommand(UINT id): commands First..Last, as clicks like OnCommand.
 template <UINT First, UINT Last, auto Fn>
 constexpr Route OnCommandRange() {
     return {Route::Kind::CommandRange, WM_COMMAND, First, Last, [](CWnd& w, WPARAM wp, LPARAM) -> LRESULT {

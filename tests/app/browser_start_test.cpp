@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/support/testsupport.h"
+#include "tests/web/http_recorder.h"
 
 using namespace testsupport;
 
@@ -130,12 +133,36 @@ TEST_F(BrowserStart, SecondStartWithoutAddressTouchesNothing) {
 
 TEST_F(BrowserStart, CopyWithAnotherTitleDoesNotCount) {
     WriteName("Acme");
-    FakeRunningCopy other("Other Browser");
-    Process browser;
-    HWND window = StartBrowserWindow(browser, "Acme Browser", "word1");
+    // Titles match exactly: letter case makes another product's copy.
+    for (const char* other : {"Other Browser", "ACME Browser"}) {
+        SCOPED_TRACE(other);
+        FakeRunningCopy running(other);
+        Process browser;
+        HWND window = StartBrowserWindow(browser, "Acme Browser", "word1");
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(running.urlsReceived.empty());
+        CloseAndExpectEnd(browser, window);
+    }
+}
+
+TEST_F(BrowserStart, QuickStartsGiveOneWindowThatOpensEveryAddress) {
+    testweb::HttpRecorder site;
+    ASSERT_TRUE(site.Start());
+    WriteFile(dir + "\\main.ini", "[main]\r\nname=Acme\r\n[URL]\r\nHOMEPAGE=" + site.Url("/home") + "\r\n");
+    // Let go at once, each looks for the others' window while they build theirs.
+    const std::string paths[] = {"/first", "/second", "/third"};
+    Process copies[3];
+    for (size_t i = 0; i < 3; i++)
+        ASSERT_TRUE(copies[i].Start(BrowserExe(), site.Url(paths[i]), dir, CREATE_SUSPENDED));
+    for (Process& copy : copies) copy.Resume();
+    // One keeps its window; the others hand their address over and end.
+    auto isRunning = [](const Process& copy) { return copy.Running(); };
+    ASSERT_TRUE(PumpUntil([&] { return std::count_if(copies, copies + 3, isRunning) == 1; }));
+    Process& kept = *std::find_if(copies, copies + 3, isRunning);
+    HWND window = WaitForWindow("#32770", "Acme Browser", kept.Id());
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(other.urlsReceived.empty());
-    CloseAndExpectEnd(browser, window);
+    for (const std::string& path : paths) EXPECT_TRUE(site.WaitFor("POST", path)) << path;
+    CloseAndExpectEnd(kept, window);
 }
 
 }  // namespace

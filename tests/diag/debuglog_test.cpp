@@ -3,6 +3,7 @@
 #include "tests/diag/scratch_dir.h"
 
 #include <regex>
+#include <thread>
 
 namespace {
 
@@ -81,6 +82,20 @@ TEST_F(LogWriterTest, ListWriterCarriesTheNameOnlyWhenSet) {
     ASSERT_TRUE(std::regex_match(lines[1], fields, kLinePattern)) << lines[1];
     EXPECT_EQ(fields[10], "buddies");
     EXPECT_EQ(fields[11], "second");
+}
+
+TEST_F(LogWriterTest, WritersOfTwoThreadsKeepEveryLineWhole) {
+    // The plain writer takes no lock: as between processes, only the append
+    // keeps one line from overwriting the other.
+    auto write = [] {
+        for (int i = 0; i < 400; i++) debugPrint(diag::kLoginErrorLog, "line");
+    };
+    std::thread first(write), second(write);
+    first.join();
+    second.join();
+    const auto lines = ReadLines("MB_ERR.LOG");
+    EXPECT_EQ(lines.size(), 800u);
+    for (const std::string& line : lines) ASSERT_TRUE(std::regex_match(line, kLinePattern)) << line;
 }
 
 TEST_F(LogWriterTest, ExceptionWriterNeedsAFaultAddress) {

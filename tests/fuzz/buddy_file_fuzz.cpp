@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "lobby/buddy_records.h"
+#include "tests/support/buddy_file.h"
 
 namespace {
+
+using testsupport::DecodeBuddyFile;
 
 constexpr size_t kRecord = 28;
 

@@ -91,8 +91,7 @@ protected:
     }
     void TearDown() override {
         mainClient.onCommand = nullptr;
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
@@ -345,6 +344,42 @@ TEST_F(BuddyList, TimerTickQueriesEveryBuddyAndAnswersSetOnlyThatFlag) {
     EXPECT_EQ(records[2].flag, 0u);
 }
 
+// While it answers the poll of one buddy, the main client adds another and
+// has the polled one deleted through "D": the tick still polls the buddies it
+// found, once each, and the list and its file keep every change. A fault here
+// may crash the browser, so the tick is sent with a bounded wait.
+TEST_F(BuddyList, ListChangedWhileTheMainClientAnswersAPoll) {
+    Add("P", 1);
+    Add("Q", 2);
+    Add("R", 3);
+    mainClient.Clear();
+    mainClient.onCommand = [this](const FakeMainClient::Command& command) {
+        if (command.id != 9038 || command.lParam != 3) return;
+        Add("S", 4);
+        AsyncSend press(window, WM_COMMAND, MAKEWPARAM(kDeleteButton, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(window, kDeleteButton)));
+        HWND dialog = WaitForWindow("#32770", "Input", browser.Id());
+        ASSERT_NE(dialog, nullptr);
+        Type(dialog, "r");
+        Press(dialog, IDOK);
+        EXPECT_TRUE(press.Join().has_value());
+    };
+    EXPECT_TRUE(AsyncSend(window, WM_TIMER, 5, 0).Join().has_value());
+    auto polled = [this] {
+        std::vector<LPARAM> ids;
+        for (const auto& command : CommandsWithId(9038)) ids.push_back(command.lParam);
+        return ids;
+    };
+    EXPECT_EQ(polled(), (std::vector<LPARAM>{3, 2, 1}));
+    EXPECT_EQ(Nicknames(File()), (std::vector<std::string>{"S", "Q", "P"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"P", "Q", "S"}));
+
+    mainClient.onCommand = nullptr;
+    mainClient.Clear();
+    SendMessageA(window, WM_TIMER, 5, 0);
+    EXPECT_EQ(polled(), (std::vector<LPARAM>{4, 2, 1}));
+}
+
 TEST_F(BuddyList, ClickedBuddyIsTheInvitationTarget) {
     Add("P", 11);
     Add("Q", 12);
@@ -378,6 +413,28 @@ TEST_F(BuddyList, ClickedBuddyIsTheInvitationTarget) {
     Press(dialog, IDOK);
     ASSERT_EQ(CommandsWithId(9035).size(), 1u);
     EXPECT_EQ(CommandsWithId(9035)[0].lParam, 12);
+}
+
+TEST_F(BuddyList, QuickClicksOnTheButtonsActOnceEach) {
+    Add("Q", 12);
+    ClickRow(0);
+    // A double click is one click; a click while the input dialog is open opens no second one.
+    const UINT mouse[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP};
+    const struct {
+        int button;
+        size_t clicks, invites;
+    } cases[] = {{kInvite, 4, 1}, {kAddButton, 6, 0}, {kDeleteButton, 6, 0}};
+    for (const auto& c : cases) {
+        mainClient.Clear();
+        for (size_t i = 0; i < c.clicks; i++)
+            PostMessageA(GetDlgItem(window, c.button), mouse[i], MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageA(window, WM_TIMER, 1, 0);  // its 9038 tells that the clicks were handled
+        HWND dialog = c.invites ? nullptr : WaitForWindow("#32770", "Input", browser.Id());
+        ASSERT_TRUE(mainClient.WaitForCommand(9038)) << c.button;
+        EXPECT_EQ(CommandsWithId(9034).size(), c.invites) << c.button;
+        EXPECT_EQ(TopLevelWindows(browser.Id(), "#32770").size(), dialog ? 2u : 1u) << c.button;  // with the browser
+        if (dialog) Press(dialog, IDCANCEL);
+    }
 }
 
 TEST_F(BuddyList, InterruptedSaveLeavesThePreviousFileWhole) {

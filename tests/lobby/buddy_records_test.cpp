@@ -4,8 +4,11 @@
 #include <string>
 
 #include "lobby/buddy_records.h"
+#include "tests/support/buddy_file.h"
 
 namespace {
+
+using testsupport::DecodeBuddyFile;
 
 TEST(BuddyRecord, TwentyCharacterNicknameStopsShortOfTheFlag) {
     const std::string nickname = "ABCDEFGHIJKLMNOPQRST";

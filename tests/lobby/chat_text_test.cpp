@@ -38,10 +38,29 @@ TEST(ChatText, FullDisplaysDropTheFewestLeadingLines) {
         {"a break too early to help", "\r\n" + std::string(49997, 'z'), 5, 5, 0},
     };
     for (const Append& c : cases) {
-        chat::Trim trim = chat::PlanAppend(c.display, c.newLength);
+        chat::Trim trim = chat::PlanAppend(c.display, std::string(c.newLength, 'n'));
         EXPECT_EQ(trim.dropDisplay, c.dropDisplay) << c.what;
         EXPECT_EQ(trim.dropNew, c.dropNew) << c.what;
         EXPECT_LE(c.display.size() - trim.dropDisplay + c.newLength - trim.dropNew, chat::kDisplayLimit) << c.what;
+    }
+}
+
+TEST(ChatText, NoCutSplitsADoubleByteCharacter) {
+    auto isLead = [](unsigned char byte) { return byte >= 0x81; };
+    std::string pairs;
+    for (int i = 0; i < 25005; i++) pairs += "\x82\xA0";
+    const struct {
+        std::string display, newText;
+        size_t dropDisplay, dropNew;
+    } cases[] = {
+        {"a" + pairs.substr(0, 49990), std::string(20, 'n'), 13, 0},  // byte 12 ends a character
+        {pairs.substr(0, 49990), std::string(21, 'n'), 12, 0},        // byte 12 starts one
+        {Lines(10, 10), pairs, 100, 12},                               // the text alone is too long
+    };
+    for (const auto& c : cases) {
+        chat::Trim trim = chat::PlanAppend(c.display, c.newText, isLead);
+        EXPECT_EQ(trim.dropDisplay, c.dropDisplay) << c.display.size();
+        EXPECT_EQ(trim.dropNew, c.dropNew) << c.display.size();
     }
 }
 

@@ -23,8 +23,7 @@ protected:
         ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
@@ -32,13 +31,30 @@ protected:
     bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
 
     // Sends a message whose handling shows a box with `text`; presses OK.
+    // The sender, the main client, must not wait for the user to press it.
     void ExpectBoxFor(UINT msg, WPARAM wp, LPARAM lp, const std::string& text) {
-        AsyncSend send(window, msg, wp, lp);
+        DWORD_PTR result = 99;
+        EXPECT_TRUE(SendMessageTimeoutA(window, msg, wp, lp, SMTO_NORMAL, 2000, &result)) << text;
+        EXPECT_EQ(result, 0u) << text;
         HWND box = WaitForMessageBox(browser.Id(), text);
         ASSERT_NE(box, nullptr) << text;
         EXPECT_EQ(MessageBoxText(box), text);
         EXPECT_TRUE(DismissMessageBox(box, IDOK));
+    }
+    // Sends a message whose handling must show no box: the send returns, which
+    // it could not while a box of its handler was open.
+    void ExpectNoBoxFor(UINT msg, WPARAM wp, LPARAM lp) {
+        AsyncSend send(window, msg, wp, lp);
+        HWND box = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return send.Done() || (box = OpenBox()) != nullptr; }));
+        EXPECT_EQ(box, nullptr) << MessageBoxText(box);
+        if (box) DismissMessageBox(box);
         EXPECT_EQ(send.Join(), std::optional<LRESULT>(0));
+    }
+    HWND OpenBox() {
+        for (HWND shown : TopLevelWindows(browser.Id(), "#32770"))
+            if (shown != window && IsWindowVisible(shown)) return shown;
+        return nullptr;
     }
 
     FakeMainClient mainClient;
@@ -72,11 +88,10 @@ TEST_F(Dispatcher, ShowLobbyNeedsTheOnlineFlag) {
     EXPECT_FALSE(LobbyShown());
 
     // 9028 only records the flag, silently.
-    EXPECT_EQ(SendMessageA(window, 9028, 0, 0), 0);
-    PumpFor(300);
-    EXPECT_EQ(WaitForMessageBox(browser.Id(), "Internet Connection Required.", 200), nullptr);
+    ExpectNoBoxFor(9028, 0, 0);
+    EXPECT_FALSE(LobbyShown());
 
-    EXPECT_EQ(SendMessageA(window, 9033, 1, 0), 0);
+    ExpectNoBoxFor(9033, 1, 0);
     EXPECT_TRUE(LobbyShown());
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, kChatInput)));
 }
@@ -84,6 +99,15 @@ TEST_F(Dispatcher, ShowLobbyNeedsTheOnlineFlag) {
 TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
     ExpectBoxFor(9036, 0, 42, "Invalid User Nickname.");
     EXPECT_TRUE(Alive());
+}
+
+TEST_F(Dispatcher, LobbyModeTakesTheKeyboardFromTheHiddenPage) {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    SendMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(window, 1002)), TRUE);  // the web view
+    SendMessageA(window, 9033, 1, 0);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, GetDlgItem(window, kChatInput));
 }
 
 TEST_F(Dispatcher, MailboxAddressOfUpTo259CharactersIsOpened) {
@@ -100,12 +124,19 @@ TEST_F(Dispatcher, MailboxAddressOfUpTo259CharactersIsOpened) {
 }
 
 TEST_F(Dispatcher, OpenAddressFromAnotherProcessIsIgnored) {
-    // The pointer would be one of ours in the browser: it must not be read.
+    // The pointer would be one of ours in the browser: it must not be read,
+    // nor an address opened, which would take the login values.
+    ASSERT_TRUE(reg::WriteMailbox("URL_UNO", "kept"));
     for (LPARAM bad : {LPARAM(0x10), LPARAM(0x7FFF0000), LPARAM(-1)}) {
-        EXPECT_EQ(SendMessageA(window, 8829, 0, bad), 0);
+        DWORD_PTR result = 1;
+        EXPECT_TRUE(SendMessageTimeoutA(window, 8829, 0, bad, SMTO_ABORTIFHUNG, kDefaultTimeoutMs, &result));
+        EXPECT_EQ(result, 0u);
         EXPECT_TRUE(PostMessageA(window, 8829, 0, bad));
     }
-    PumpFor(200);
+    // Posted after them: once the lobby shows, they were all handled.
+    EXPECT_TRUE(PostMessageA(window, 9033, 1, 0));
+    EXPECT_TRUE(PumpUntil([&] { return LobbyShown(); }));
+    EXPECT_EQ(reg::ReadMailbox("URL_UNO"), std::optional<std::string>("kept"));
     EXPECT_TRUE(Alive());
 }
 

@@ -12,6 +12,7 @@
 
 #include "tests/support/testsupport.h"
 #include "tools/acctree/acc_tree.h"
+#include "win/accessible.h"
 
 using namespace testsupport;
 
@@ -50,8 +51,7 @@ protected:
         mainClient.Clear();
     }
     void TearDown() override {
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
@@ -248,7 +248,12 @@ TEST_F(Lobby, ReceivedLinesKeepTheDisplayWithinItsLimit) {
     Receive(kMe, -1, "echo\r\n", "ECHO");  // lParam -1: the mailbox's name
     Receive(5, 0, "hi\r\n", "ZED");
     Receive(5, 0, "", "ZED");  // no text: nothing
-    EXPECT_EQ(Text(display), "   ME : own\r\n   ECHO : echo\r\n   ZED : hi\r\n");
+    // Longer than a 99-byte buffer: whole, its line break kept for the next line.
+    const std::string longLine = std::string(120, 'L') + "\r\n";
+    Receive(5, 0, longLine, "ZED");
+    Receive(5, 0, "hi\r\n", "ZED");
+    EXPECT_EQ(Text(display),
+              "   ME : own\r\n   ECHO : echo\r\n   ZED : hi\r\n   ZED : " + longLine + "   ZED : hi\r\n");
 
     // 49,990 characters in lines of 10 and a 20-character line: whole lines go.
     const std::string full = Lines(4999, 10);
@@ -287,7 +292,7 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
     EXPECT_LE(reorders, static_cast<int>(took / 100 + 2)) << "a burst is told at most once per 100 ms";
 
     Microsoft::WRL::ComPtr<IAccessible> object;
-    ASSERT_EQ(AccessibleObjectFromWindow(list, OBJID_CLIENT, IID_IAccessible,
+    ASSERT_EQ(AccessibleObjectFromWindow(list, OBJID_CLIENT, win::kIidAccessible,
                                          reinterpret_cast<void**>(object.GetAddressOf())),
               S_OK);
     std::vector<acctree::Entry> tree = acctree::Walk(list);

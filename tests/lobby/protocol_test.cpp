@@ -15,15 +15,13 @@ TEST(Protocol, ControlMessageRangeIsExactly8828To9039) {
     EXPECT_FALSE(IsControlMessage(0xFFFFFFFFu));
 }
 
-TEST(Protocol, MailboxNumbersReadLikeAtoi) {
-    EXPECT_EQ(MailboxNumber(""), 0);
-    EXPECT_EQ(MailboxNumber("abc"), 0);
-    EXPECT_EQ(MailboxNumber("42"), 42);
-    EXPECT_EQ(MailboxNumber("  -7x"), -7);
-    EXPECT_EQ(MailboxNumber("12 34"), 12);
-    // Out-of-range text must not be undefined behaviour.
-    MailboxNumber("99999999999999999999999");
-    MailboxNumber("-99999999999999999999999");
+TEST(Protocol, MailboxNumbersAreWholeDecimalTexts) {
+    // Text with trailing letters is no number: "12x" once read as 12.
+    const std::pair<const char*, int32_t> cases[] = {
+        {"", 0},      {"abc", 0}, {"42", 42}, {" -7 ", -7}, {"  -7x", 0}, {"12x", 0},
+        {"12 34", 0}, {"-", 0},   {"+ ", 0},  {"1.5", 0},   {"-0", 0},    {"7\r\n", 7},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MailboxNumber(c.first), c.second) << c.first;
 }
 
 TEST(Protocol, MailboxNumbersOutOfRangeReadAsTheNearestEnd) {
@@ -41,6 +39,7 @@ TEST(Protocol, MailboxNumbersOutOfRangeReadAsTheNearestEnd) {
         {"+5", 5},
         {"- 5", 0},
         {"0x10", 0},
+        {"99999999999999999999999x", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(MailboxNumber(c.first), c.second) << c.first;
 }

@@ -13,6 +13,7 @@
 #include "skin/skin_ids.h"
 #include "tests/support/testsupport.h"
 #include "tools/acctree/acc_tree.h"
+#include "win/accessible.h"
 
 using namespace testsupport;
 
@@ -58,26 +59,36 @@ std::vector<HWND> Children(HWND parent) {
     return children;
 }
 
-// Pixels of the screen, 0xRRGGBB, row by row.
-std::vector<DWORD> ScreenPixels(POINT at, int width, int height) {
-    std::vector<DWORD> pixels;
-    HDC screen = GetDC(nullptr);
-    for (int y = 0; y < height; y++) {
-        for (int x = 0; x < width; x++) pixels.push_back(GetPixel(screen, at.x + x, at.y + y));
+// Pixels of a bitmap selected into `dc`, as COLORREFs, row by row.
+std::vector<COLORREF> Pixels(HDC dc, int left, int top, int width, int height) {
+    std::vector<COLORREF> pixels;
+    for (int y = top; y < top + height; y++) {
+        for (int x = left; x < left + width; x++) pixels.push_back(GetPixel(dc, x, y));
     }
+    return pixels;
+}
+
+// Pixels of the screen, copied in one go into a memory DC.
+std::vector<COLORREF> ScreenPixels(POINT at, int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, screen, at.x, at.y, SRCCOPY);
+    std::vector<COLORREF> pixels = Pixels(memory, 0, 0, width, height);
+    SelectObject(memory, old);
+    DeleteObject(copy);
+    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
 }
 
-std::vector<DWORD> BitmapPixels(UINT id, int width, int height) {
+std::vector<COLORREF> BitmapPixels(UINT id, int top, int width, int height) {
     HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    std::vector<DWORD> pixels;
-    for (int y = 0; y < height; y++) {
-        for (int x = 0; x < width; x++) pixels.push_back(GetPixel(memory, x, y));
-    }
+    std::vector<COLORREF> pixels = Pixels(memory, 0, top, width, height);
     SelectObject(memory, old);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -101,17 +112,20 @@ void MovePointer(POINT to) {
     SendInput(1, &input, sizeof input);
 }
 
-// Asks the tooltip of another process for the text of its current tool,
-// through a record in that process's memory.
-std::string CurrentToolText(HANDLE process, HWND tip) {
+// Asks the tooltip of another process for the text of a tool (the current
+// one when `button` is null), through a record in that process's memory.
+std::string ToolText(HANDLE process, HWND tip, HWND button = nullptr) {
     const size_t kTextOffset = 512;
     auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
     if (!remote) return {};
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    char text[256] = "";
+    tool.hwnd = button ? GetParent(button) : nullptr;
+    tool.uId = reinterpret_cast<UINT_PTR>(button);
+    char text[256] = "<no tool>";
     WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
-    if (SendMessageA(tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(remote))) {
+    if (SendMessageA(tip, button ? TTM_GETTOOLINFOA : TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(remote))) {
+        text[0] = 0;
         ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr);
         tool.lpszText = remote + kTextOffset;
         WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
@@ -126,9 +140,17 @@ std::string CurrentToolText(HANDLE process, HWND tip) {
 // The text of the browser's tooltip while it shows one.
 std::string ShownTip(const Process& process) {
     for (HWND tip : TopLevelWindows(process.Id(), "tooltips_class32")) {
-        if (IsWindowVisible(tip)) return CurrentToolText(process.Handle(), tip);
+        if (IsWindowVisible(tip)) return ToolText(process.Handle(), tip);
     }
     return {};
+}
+
+// Presses or releases the real left button where the pointer is.
+void PressLeft(bool down) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
 }
 
 class WindowLayout : public ::testing::Test {
@@ -142,8 +164,7 @@ protected:
         ASSERT_TRUE(mainClient.WaitForCommand(9031));
     }
     void TearDown() override {
-        if (browser.Running()) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         reg::CleanSystemKeys();
     }
 
@@ -258,7 +279,9 @@ TEST_F(WindowLayout, ExitTellsTheMainClientAndCloses) {
 TEST_F(WindowLayout, EnterKeepsTheWindowAndEscapeClosesQuietly) {
     mainClient.Clear();
     PressKey(VK_RETURN);
-    PumpFor(500);
+    // Queued after the keys: once it has shown the lobby, Enter was handled.
+    PostMessageA(window, 9033, 1, 0);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(GetDlgItem(window, 1014)) || !browser.Running(); }));
     EXPECT_TRUE(Alive());
 
     PressKey(VK_ESCAPE);
@@ -280,33 +303,71 @@ TEST_F(WindowLayout, MinimizeButtonCommandMinimizes) {
 
 TEST_F(WindowLayout, BackShowsItsTipAndExitNone) {
     SetForegroundWindow(window);
-    MovePointer(ScreenPointOf(window, 9201, 8, 7));
-    PumpFor(2000);
-    EXPECT_EQ(ShownTip(browser), "");
-
     // Back is disabled until there is history, and disabled windows get no
     // mouse input; enable it as a first page would.
     EnableWindow(GetDlgItem(window, 9100), TRUE);
-    // The first move still goes to Exit, which holds the capture while hovered.
-    MovePointer(ScreenPointOf(window, 9100, 7, 7));
-    PumpFor(200);
     MovePointer(ScreenPointOf(window, 9100, 8, 7));
     std::string tip;
     EXPECT_TRUE(PumpUntil([&] { return !(tip = ShownTip(browser)).empty(); }, 5000));
     EXPECT_EQ(tip, "Back to : Go to the previous page.");
     MovePointer({400, 700});
+
+    // Exit has a tool whose text is empty, and an empty tip is never shown.
+    std::vector<HWND> tips = TopLevelWindows(browser.Id(), "tooltips_class32");
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(ToolText(browser.Handle(), tips[0], GetDlgItem(window, 9201)), "");
+    EXPECT_EQ(ToolText(browser.Handle(), tips[0], GetDlgItem(window, 9200)), "Minimize the browser window.");
 }
 
+// A press on the window's own surface (the top strip between the buttons)
+// drags the captionless window with the pointer.
+TEST_F(WindowLayout, PressOnTheSurfaceDragsTheWindow) {
+    SetForegroundWindow(window);
+    MovePointer({300, 12});  // the window stands at (0,0)
+    PressLeft(true);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    bool moving = PumpUntil([&] { return GetGUIThreadInfo(thread, &gui) && (gui.flags & GUI_INMOVESIZE); }, 5000);
+    MovePointer({340, 42});
+    PressLeft(false);
+    EXPECT_TRUE(moving);
+    RECT r{};
+    EXPECT_TRUE(PumpUntil([&] { return GetWindowRect(window, &r) && r.left == 40 && r.top == 30; }, 5000));
+    EXPECT_EQ((Box{r.left, r.top, r.right - r.left, r.bottom - r.top}), (Box{40, 30, 688, 532}));
+    MovePointer({400, 700});
+}
+
+// The display may lag behind the window's drawing: each check looks again
+// for a while.
 TEST_F(WindowLayout, LobbyButtonsAndLabelAreDrawnFromTheSkin) {
     EXPECT_EQ(SendMessageA(window, 9033, 1, 0), 0);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpFor(500);
-    // Normal rows of the invite and add images, at the buttons' top-left corners.
-    EXPECT_EQ(ScreenPixels(ScreenPointOf(window, 1020, 0, 0), 121, 21), BitmapPixels(IDB_INVITE, 121, 21));
-    EXPECT_EQ(ScreenPixels(ScreenPointOf(window, 1024, 0, 0), 18, 21), BitmapPixels(IDB_ADD_BUDDY, 18, 21));
-    // The selection label: grey background inside its sunken edge.
-    POINT inside = ScreenPointOf(window, 1019, 150, 9);
-    EXPECT_EQ(ScreenPixels(inside, 1, 1)[0], RGB(200, 200, 200));
+    // Each button shows the top row of its image, and the row below it
+    // while pressed; at most the image's width is compared.
+    struct Button {
+        int id;
+        UINT image;
+        int width;
+    };
+    for (Button b :
+         {Button{1020, IDB_INVITE, 121}, Button{1024, IDB_ADD_BUDDY, 18}, Button{1025, IDB_DELETE_BUDDY, 20}}) {
+        for (int row : {21, 0}) {
+            SendMessageA(GetDlgItem(window, b.id), BM_SETSTATE, row != 0, 0);
+            std::vector<COLORREF> expected = BitmapPixels(b.image, row, b.width, 21);
+            EXPECT_TRUE(PumpUntil(
+                [&] { return ScreenPixels(ScreenPointOf(window, b.id, 0, 0), b.width, 21) == expected; }, 5000))
+                << b.id << " row " << row;
+        }
+    }
+    // The selection label: green text on grey inside its sunken edge.
+    SetDlgItemTextA(window, 1019, "MMMM");
+    auto colours = [&](COLORREF colour) {
+        std::vector<COLORREF> pixels = ScreenPixels(ScreenPointOf(window, 1019, 2, 2), 162, 14);
+        return std::count(pixels.begin(), pixels.end(), colour);
+    };
+    EXPECT_TRUE(PumpUntil([&] { return colours(RGB(0, 128, 0)) > 20; }, 5000));
+    EXPECT_GT(colours(RGB(200, 200, 200)), 162 * 14 / 2);
+    EXPECT_EQ(colours(RGB(0, 0, 0)), 0);
 }
 
 TEST_F(WindowLayout, AScreenReaderReadsTheToolbarByNameAndPressesIt) {
@@ -327,7 +388,7 @@ TEST_F(WindowLayout, AScreenReaderReadsTheToolbarByNameAndPressesIt) {
     };
     auto object = [&](int id) {
         Microsoft::WRL::ComPtr<IAccessible> found;
-        EXPECT_EQ(AccessibleObjectFromWindow(GetDlgItem(window, id), OBJID_CLIENT, IID_IAccessible,
+        EXPECT_EQ(AccessibleObjectFromWindow(GetDlgItem(window, id), OBJID_CLIENT, win::kIidAccessible,
                                              reinterpret_cast<void**>(found.GetAddressOf())),
                   S_OK);
         return found;

@@ -1,5 +1,6 @@
 #include "tests/support/testsupport.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -190,6 +191,29 @@ HWND StartBrowser(Process& browser, const std::string& dir, const char* title, c
 bool Answers(const Process& browser, HWND window) {
     DWORD_PTR result;
     return browser.Running() && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+std::string CloseBrowser(Process& browser, HWND window, int timeoutMs) {
+    if (!browser.Handle()) return "";
+    if (browser.Running() && !window) {
+        browser.Kill();
+        return "the browser had no window to close; stopped by its id";
+    }
+    if (browser.Running()) PostMessageA(window, WM_CLOSE, 0, 0);
+    // A crash hands the process to a debugger (Wine's waits on a dialog).
+    BOOL debugged = FALSE;
+    PumpUntil(
+        [&] { return !browser.Running() || (CheckRemoteDebuggerPresent(browser.Handle(), &debugged) && debugged); },
+        timeoutMs);
+    DWORD code = 0;
+    bool ended = !browser.Running() && GetExitCodeProcess(browser.Handle(), &code);
+    browser.Kill();
+    if (debugged) return "the browser crashed and a debugger took it; stopped by its id";
+    if (!ended) return "the browser did not end when closed; stopped by its id";
+    if (code == 0) return "";
+    char text[64];
+    snprintf(text, sizeof text, "the browser ended with exit code 0x%08lX", static_cast<unsigned long>(code));
+    return text;
 }
 
 HWND WaitForWindow(const char* className, const char* title, DWORD processId, int timeoutMs) {

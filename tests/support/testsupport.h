@@ -50,6 +50,8 @@ public:
     bool Start(const std::string& exe, const std::string& arguments, const std::string& workingDir,
                DWORD creationFlags = 0);
     DWORD Id() const { return info.dwProcessId; }
+    // Lets a program started with CREATE_SUSPENDED run.
+    bool Resume() const { return ResumeThread(info.hThread) != static_cast<DWORD>(-1); }
     HANDLE Handle() const { return info.hProcess; }
     bool Running() const;
     // Waits (pumping messages, so sends to us are served) for the end.
@@ -71,6 +73,11 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className = nullp
 HWND StartBrowser(Process& browser, const std::string& dir, const char* title, const std::string& arguments = "");
 // The browser runs and its window still answers.
 bool Answers(const Process& browser, HWND window);
+// Closes the browser as the user would and says what was wrong with its end,
+// "" when it ended by itself with exit code 0. One that does not end is
+// stopped by its id. Every fixture that starts a browser checks this in its
+// TearDown: a fault after the test's last look shows only here.
+std::string CloseBrowser(Process& browser, HWND window, int timeoutMs = kDefaultTimeoutMs);
 
 // Message boxes: a "#32770" window of the process holding a static with `text`.
 HWND WaitForMessageBox(DWORD processId, const std::string& text, int timeoutMs = kDefaultTimeoutMs);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <sstream>
 
 #include "tests/support/testsupport.h"
+#include "tests/web/http_recorder.h"
 
 using namespace testsupport;
 
@@ -21,8 +23,11 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Runs mainclient.exe to its end with its standard output in a file.
-std::vector<std::string> RunMainClient(const std::string& dir, const std::string& scenario) {
+// Runs mainclient.exe to its end with its standard output in a file;
+// `meanwhile` runs once it has started. The main client and the browser it
+// starts share a job, so that one that does not end is stopped with it.
+std::vector<std::string> RunMainClient(const std::string& dir, const std::string& scenario,
+                                       const std::function<void()>& meanwhile = {}) {
     WriteFile(dir + "\\scenario.txt", scenario);
     std::string out = dir + "\\transcript.txt";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -35,11 +40,23 @@ std::vector<std::string> RunMainClient(const std::string& dir, const std::string
     std::string line = "\"" + exe + "\" --browser \"" + ProgramPath("app", "browser.exe") + "\" --workdir \"" + dir +
                        "\" --scenario \"" + dir + "\\scenario.txt\" --pace 50 --exit-when-done";
     PROCESS_INFORMATION info{};
-    bool started =
-        CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &startup, &info);
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    bool started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                  dir.c_str(), &startup, &info);
     CloseHandle(file);
-    if (!started) return {};
-    if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
+    if (!started) {
+        CloseHandle(job);
+        return {};
+    }
+    AssignProcessToJobObject(job, info.hProcess);
+    ResumeThread(info.hThread);
+    if (meanwhile) meanwhile();
+    if (!PumpUntil([&] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, 60000)) {
+        ADD_FAILURE() << "the main client did not end; stopped with its browser";
+        TerminateJobObject(job, 1);
+        WaitForSingleObject(info.hProcess, 5000);
+    }
+    CloseHandle(job);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return Lines(ReadFile(out).value_or(""));
@@ -72,12 +89,23 @@ TEST_F(MainClientRun, GreetingComesFirstAndTheBrowserEndsCleanly) {
 }
 
 TEST_F(MainClientRun, WritesLoginValuesBeforeOpeningAnAddress) {
+    testweb::HttpRecorder site;
+    ASSERT_TRUE(site.Start());
     std::string dir = ScratchDir("mainclient_open");
-    RunMainClient(dir, "login uno=42 uid=player\nopen http://127.0.0.1:9/none\n");
-    // The browser consumes what it was sent; the main client wrote every field first.
-    for (const char* name : {"URL", "URL_UNO", "URL_PART", "URL_UID", "URL_PWD", "URL_HWINFO", "URL_SITEKEY",
-                             "URL_FREESITE", "URL_DEVICEID"})
-        EXPECT_TRUE(reg::ReadMailbox(name).has_value()) << name;
+    WriteFile(dir + "\\main.ini", "[main]\r\nname=Order\r\n[URL]\r\nHOMEPAGE=" + site.Url("/home") + "\r\n");
+    // The browser reads the form while it handles the open, so what it posts
+    // is what the main client had written before it asked: its own values
+    // with the scenario's in their place.
+    std::vector<std::string> lines =
+        RunMainClient(dir, "login uno=42 uid=player\nopen " + site.Url("/open") + "\nwait 30000\n", [&] {
+            EXPECT_TRUE(site.WaitFor("POST", "/open"));
+            PostMessageA(WaitForWindow("#32770", "Order Browser"), WM_CLOSE, 0, 0);
+        });
+    std::vector<testweb::HttpRequest> posts = site.RequestsTo("POST", "/open");
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].body, "uno=42&part=7&uid=player&pwd=secret&hwinfo=HW1&sitekey=SK1&freesite=0&deviceid=DEV1");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "browser ended code=0");
 }
 
 TEST_F(MainClientRun, BadScenarioIsRefusedBeforeAnythingStarts) {

@@ -139,6 +139,11 @@ std::vector<HttpRequest> HttpRecorder::Requests() const {
     return requests;
 }
 
+void HttpRecorder::Clear() {
+    std::lock_guard<std::mutex> guard(lock);
+    requests.clear();
+}
+
 std::vector<HttpRequest> HttpRecorder::RequestsTo(const std::string& method, const std::string& path) const {
     std::vector<HttpRequest> found;
     for (HttpRequest& request : Requests()) {

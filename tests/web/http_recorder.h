@@ -35,6 +35,7 @@ public:
     std::string Url(const std::string& path) const;
 
     std::vector<HttpRequest> Requests() const;
+    void Clear();
     // Requests of this method ("" any) to this path.
     std::vector<HttpRequest> RequestsTo(const std::string& method, const std::string& path) const;
     // Pumps this thread's messages until `count` such requests arrived.

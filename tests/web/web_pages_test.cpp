@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -24,8 +25,54 @@ const char* const kLoginNames[] = {"URL_UNO",    "URL_PART",    "URL_UID",      
 const char* const kFieldNames[] = {"uno", "part", "uid", "pwd", "hwinfo", "sitekey", "freesite", "deviceid"};
 const char* const kSitePages[] = {"HOME", "NEWS", "EVENT", "CUSTOMER", "FAQ", "HELP"};
 const char kBareForm[] = "uno=&part=&uid=&pwd=&hwinfo=&sitekey=&freesite=&deviceid=";
-// Long enough for a request the browser would have sent to have arrived.
-const int kQuietMs = 2000;
+static_assert(sizeof kBareForm - 1 == 57, "every placeholder empty");
+// The site's own home page, opened when main.ini gives none that fits.
+const char kSiteHome[] = "http://www.quintarapoker.com/";
+const char kInternetSettings[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// The address a request asked for: a proxy is sent the whole address, which
+// may name the default port.
+std::string Asked(const HttpRequest& request) {
+    std::string address = request.path;
+    size_t port = address.find(":80/");
+    if (address.rfind("http://", 0) == 0 && port != std::string::npos) address.erase(port, 3);
+    return address;
+}
+
+// Sends the browsers started meanwhile through a proxy, all but those for
+// 127.0.0.1: a request for any other host reaches the recorder with the whole
+// address as its path. What the settings held before is put back.
+class Proxy {
+public:
+    explicit Proxy(const std::string& server) {
+        const DWORD on = 1;
+        Set("ProxyEnable", REG_DWORD, std::string(reinterpret_cast<const char*>(&on), sizeof on));
+        Set("ProxyServer", REG_SZ, server);
+        Set("ProxyOverride", REG_SZ, "127.0.0.1");
+    }
+    ~Proxy() {
+        for (const Saved& old : saved) {
+            if (old.bytes)
+                reg::WriteBytes(HKEY_CURRENT_USER, kInternetSettings, old.name, old.type, *old.bytes);
+            else
+                RegDeleteKeyValueA(HKEY_CURRENT_USER, kInternetSettings, old.name);
+        }
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        DWORD type;
+        std::optional<std::string> bytes;  // none: there was no such value
+    };
+    void Set(const char* name, DWORD type, const std::string& bytes) {
+        Saved old{name, REG_NONE, {}};
+        old.bytes = reg::ReadRaw(HKEY_CURRENT_USER, kInternetSettings, name, &old.type);
+        saved.push_back(old);
+        reg::WriteBytes(HKEY_CURRENT_USER, kInternetSettings, name, type, bytes);
+    }
+    std::vector<Saved> saved;
+};
 
 class WebPages : public ::testing::Test {
 protected:
@@ -37,8 +84,7 @@ protected:
     }
     void TearDown() override {
         for (HWND standIn : standIns) DestroyWindow(standIn);
-        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        browser.WaitExit(5000);
+        EXPECT_EQ(CloseBrowser(browser, window), "");
         recorder.Stop();
         reg::CleanSystemKeys();
     }
@@ -46,6 +92,13 @@ protected:
     void Open(const std::string& arguments = "") {
         window = StartBrowser(browser, dir, kTitle, arguments);
         ASSERT_NE(window, nullptr);
+    }
+    // A login navigation queued behind everything asked before it: once its
+    // request has arrived, any of theirs would have too.
+    void Marker(const std::string& path) {
+        reg::WriteMailbox("URL", recorder.Url(path));
+        PostMessageA(window, 8830, 0, 0);
+        ASSERT_TRUE(recorder.WaitFor("POST", path)) << path;
     }
     // Open, and let the start-up page arrive before anything else is asked.
     void OpenAtHome() {
@@ -128,9 +181,8 @@ TEST_F(WebPages, MailboxUrlPostsTheLoginFormOnce) {
 
     // The values were consumed: a repeated message finds no address.
     EXPECT_EQ(SendMessageA(window, 8830, 0, 0), 0);
-    PumpFor(kQuietMs);
-    EXPECT_EQ(CountPostsAnywhere(), 1u);
-    EXPECT_TRUE(Alive());
+    ASSERT_NO_FATAL_FAILURE(Marker("/after"));
+    EXPECT_EQ(CountPostsAnywhere(), 2u);
 }
 
 TEST_F(WebPages, EmptyMailboxPostsTheBareFormAndLogsSevenLines) {
@@ -140,7 +192,6 @@ TEST_F(WebPages, EmptyMailboxPostsTheBareFormAndLogsSevenLines) {
 
     ASSERT_TRUE(recorder.WaitFor("POST", "/bare"));
     EXPECT_EQ(recorder.RequestsTo("POST", "/bare")[0].body, kBareForm);
-    EXPECT_EQ(std::string(kBareForm).size(), 57u);
     EXPECT_EQ(LoginLogTexts(), (std::vector<std::string>{"szUNO", "szUID", "szPWD", "szHWINFO", "szSiteKey",
                                                          "szFreeSite", "szDeviceID"}));
     ExpectLoginValuesConsumed();
@@ -203,9 +254,8 @@ TEST_F(WebPages, UnopenableSitePagesStillConsumeTheLoginValues) {
     SetLoginValues("y");
     for (UINT id : {9302u, 9303u, 9304u}) Command(id);
     for (size_t i = 0; i < 8; i++) EXPECT_EQ(reg::ReadMailbox(kLoginNames[i]), "y" + std::string(kFieldNames[i]));
-    PumpFor(kQuietMs);
-    EXPECT_TRUE(recorder.RequestsTo("POST", "/page0").empty());
-    EXPECT_TRUE(Alive());
+    ASSERT_NO_FATAL_FAILURE(Marker("/after"));
+    EXPECT_TRUE(recorder.RequestsTo("", "/page0").empty());
 }
 
 TEST_F(WebPages, HomeCommandGetsTheHomePageWithoutForm) {
@@ -220,9 +270,11 @@ TEST_F(WebPages, HomeCommandGetsTheHomePageWithoutForm) {
 
 TEST_F(WebPages, CommandLineAddressIsPostedAtStart) {
     SetLoginValues("c");
-    ASSERT_NO_FATAL_FAILURE(Open(recorder.Url("/start") + " ignored words"));
-    ASSERT_TRUE(recorder.WaitFor("POST", "/start"));
-    EXPECT_EQ(recorder.RequestsTo("POST", "/start")[0].body, FormOf("c"));
+    // However long, the address is posted to whole, never to a cut one.
+    const std::string path = "/start/" + std::string(400, 's');
+    ASSERT_NO_FATAL_FAILURE(Open(recorder.Url(path) + " ignored words"));
+    ASSERT_TRUE(recorder.WaitFor("POST", path));
+    EXPECT_EQ(recorder.RequestsTo("POST", path)[0].body, FormOf("c"));
     ExpectLoginValuesConsumed();
 }
 
@@ -232,9 +284,10 @@ TEST_F(WebPages, OpenAddressFromAnotherProcessPostsNothing) {
     static const char address[] = "http://127.0.0.1:1/foreign";
     EXPECT_EQ(SendMessageA(window, 8829, 0, reinterpret_cast<LPARAM>(address)), 0);
     PostMessageA(window, 8829, 0, reinterpret_cast<LPARAM>(address));
-    PumpFor(kQuietMs);
-    EXPECT_EQ(CountPostsAnywhere(), 0u);
-    EXPECT_EQ(reg::ReadMailbox("URL_PWD"), std::optional<std::string>("fpwd"));
+    // The marker finds the login values that neither of them took.
+    ASSERT_NO_FATAL_FAILURE(Marker("/after"));
+    EXPECT_EQ(CountPostsAnywhere(), 1u);
+    EXPECT_EQ(recorder.RequestsTo("POST", "/after")[0].body, FormOf("f"));
 }
 
 // A posted 8829 is dispatched by whatever loop runs: a message box's, the
@@ -280,8 +333,6 @@ TEST_F(WebPages, PostedOpenAddressIsIgnoredInEveryMessageLoop) {
         EXPECT_TRUE(Alive()) << loop.what;
         EXPECT_TRUE(DismissMessageBox(modal, loop.closeButton)) << loop.what;
     }
-    PumpFor(kQuietMs);
-    EXPECT_TRUE(Alive());
     EXPECT_TRUE(recorder.RequestsTo("", "/posted").empty());
 }
 
@@ -298,13 +349,42 @@ TEST_F(WebPages, BackAndForwardFollowTheControl) {
     Command(9104);
     ASSERT_TRUE(recorder.WaitFor("GET", "/home", 2));
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(back) && !IsWindowEnabled(forward); }));
-    // Going back and forth without history leaves them so.
+    // Going back and forth without history leaves them so, and opens nothing.
     Command(9100);
     Command(9101);
-    PumpFor(500);
+    ASSERT_NO_FATAL_FAILURE(Marker("/after"));
     EXPECT_FALSE(IsWindowEnabled(back));
     EXPECT_FALSE(IsWindowEnabled(forward));
-    EXPECT_TRUE(Alive());
+    EXPECT_EQ(recorder.Requests().size(), 3u);
+}
+
+// With no home page in main.ini, or one too long for the home address, the
+// browser opens the site's own, never a cut address. Through the proxy the
+// recorder sees which one it asked for.
+TEST_F(WebPages, HomePageFallsBackToTheSitesOwnWhenMissingOrTooLong) {
+    Proxy proxy(recorder.Url("").substr(7));
+    const std::string prefix = recorder.Url("/");
+    const std::string fits = prefix + std::string(499 - prefix.size(), 'h');
+    struct Case {
+        std::string homePage;  // none when empty
+        std::string opened;
+    };
+    const Case cases[] = {{"", kSiteHome},
+                          {fits, fits.substr(prefix.size() - 1)},
+                          {fits + "h", kSiteHome},
+                          {fits + std::string(500, 'h'), kSiteHome}};
+    for (const Case& c : cases) {
+        recorder.Clear();
+        WriteFile(dir + "\\main.ini", "[main]\r\nname=WebPages\r\n" +
+                                          (c.homePage.empty() ? "" : "[URL]\r\nHOMEPAGE=" + c.homePage + "\r\n"));
+        ASSERT_NO_FATAL_FAILURE(Open());
+        EXPECT_TRUE(PumpUntil([&] { return !recorder.Requests().empty(); }));
+        ASSERT_NO_FATAL_FAILURE(Marker("/after"));
+        std::vector<HttpRequest> requests = recorder.Requests();
+        ASSERT_EQ(requests.size(), 2u) << c.homePage.size();
+        EXPECT_EQ(Asked(requests[0]), c.opened) << c.homePage.size();
+        EXPECT_EQ(CloseBrowser(browser, window), "");
+    }
 }
 
 }  // namespace

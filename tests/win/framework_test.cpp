@@ -74,6 +74,9 @@ TEST(Routes, MessagesCommandsAndNotificationsReachTypedHandlers) {
     SendMessageA(hwnd, WM_TIMER, 3, 0);
     SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-2, 40));
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(7, BN_CLICKED), 0);
+    // A double click on an owner-drawn button adds BN_DOUBLECLICKED: no second click.
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(7, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(hwnd));
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(100, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(hwnd));
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(8, EN_SETFOCUS), 0);  // other code: not routed
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(8, EN_CHANGE), 0);
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(99, 0), 0);

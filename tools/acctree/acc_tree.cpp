@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "win/accessible.h"
+
 namespace acctree {
 
 namespace {
@@ -67,7 +69,7 @@ std::string WindowLabel(HWND window) {
 // A child that is itself a window's object is walked as that window.
 bool IsWindowObject(IDispatch* child) {
     IAccessible* object = nullptr;
-    if (FAILED(child->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&object))) || !object) return false;
+    if (FAILED(child->QueryInterface(win::kIidAccessible, reinterpret_cast<void**>(&object))) || !object) return false;
     HWND window = nullptr;
     const bool windowed = WindowFromAccessibleObject(object, &window) == S_OK && window;
     object->Release();
@@ -91,7 +93,7 @@ void VisitChildren(IAccessible* object, int depth, const Options& options, std::
             ++listed;
         } else if (child.vt == VT_DISPATCH && child.pdispVal && !IsWindowObject(child.pdispVal)) {
             IAccessible* inner = nullptr;
-            if (SUCCEEDED(child.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&inner)))) {
+            if (SUCCEEDED(child.pdispVal->QueryInterface(win::kIidAccessible, reinterpret_cast<void**>(&inner)))) {
                 Entry entry = Describe(inner, CHILDID_SELF);
                 entry.depth = depth;
                 out.push_back(entry);
@@ -113,7 +115,7 @@ void Visit(HWND window, int depth, const Options& options, std::vector<Entry>& o
     if (options.visibleOnly && !IsWindowVisible(window)) return;
     IAccessible* object = nullptr;
     if (SUCCEEDED(
-            AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object))) &&
+            AccessibleObjectFromWindow(window, OBJID_CLIENT, win::kIidAccessible, reinterpret_cast<void**>(&object))) &&
         object) {
         Entry entry = Describe(object, CHILDID_SELF);
         entry.depth = depth;

@@ -286,7 +286,10 @@ bool Storm::Play(const Step& step) {
         if (step.message == WM_COMMAND && step.wParam < 9000)
             lp = reinterpret_cast<LPARAM>(GetDlgItem(window, step.wParam));
         if (step.message == 9032) myId = static_cast<int32_t>(step.lParam);
-        ok = Deliver(window, step.message, step.wParam, lp);
+        // A box answering the main client's message releases it first: the
+        // box may still be open when the send has returned. Once the browser
+        // answers again, it shows it.
+        ok = Deliver(window, step.message, step.wParam, lp) && StillAnswers() && AnswerBoxes();
     }
     mainClient.Clear();
     current = nullptr;
@@ -296,6 +299,7 @@ bool Storm::Play(const Step& step) {
 bool Storm::StillAnswers() {
     DWORD_PTR result;
     if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerBoundMs, &result)) return true;
+    if (browser.WaitExit(2000)) return BrowserEnded();  // gone, not hung
     return Fail("the browser did not answer within " + std::to_string(kAnswerBoundMs / 1000) + " s");
 }
 

@@ -12,6 +12,7 @@
 #include "lobby/lobby_users.h"
 #include "tests/controls/report/window_fixture.h"
 #include "tools/acctree/acc_tree.h"
+#include "win/accessible.h"
 
 namespace reportwin {
 namespace {
@@ -151,7 +152,7 @@ protected:
 
     ComPtr<IAccessible> Object() {
         ComPtr<IAccessible> object;
-        EXPECT_EQ(AccessibleObjectFromWindow(report, OBJID_CLIENT, IID_IAccessible,
+        EXPECT_EQ(AccessibleObjectFromWindow(report, OBJID_CLIENT, win::kIidAccessible,
                                              reinterpret_cast<void**>(object.GetAddressOf())),
                   S_OK);
         return object;

@@ -20,6 +20,7 @@
 
 #include "controls/report/report_ctrl.h"
 #include "tests/controls/report/bench_lists.h"
+#include "win/accessible.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ std::string Player(int n) { return "player" + std::to_string(n); }
 
 IAccessible* ObjectOf(HWND window) {
     IAccessible* object = nullptr;
-    AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object));
+    AccessibleObjectFromWindow(window, OBJID_CLIENT, win::kIidAccessible, reinterpret_cast<void**>(&object));
     return object;
 }
 
