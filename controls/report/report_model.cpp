@@ -442,6 +442,8 @@ bool ReportModel::SetItem(const ReportItem& item) {
         record->cells.ReplaceEntry(item.subItem, cell, hasText ? text.c_str() : nullptr);
     }
     if (item.mask & MaskBackColor) record->backColor = item.backColor;
+    // A band of another height moves the rows below it too.
+    const bool bandChanged = (item.mask & MaskPreview) && record->preview != item.preview;
     if (item.mask & MaskPreview) record->preview = item.preview;
     if (item.mask & MaskIndent) {
         record->indent = item.indent;
@@ -455,7 +457,7 @@ bool ReportModel::SetItem(const ReportItem& item) {
     if ((item.mask & MaskState) && cacheEnabled) DropCachedRecord(item.item);
     UpdateScroll();
     const int row = ItemToRow(item.item);
-    if (row != -2) InvalidateRows(row, row);
+    if (row != -2) InvalidateRows(row, bandChanged ? -1 : row);
     return true;
 }
 
@@ -546,11 +548,7 @@ void ReportModel::RemoveStored(uint32_t slot) {
     const uint32_t parent = slots[slot].parent;
     if (slots[slot].hasNode && parent != kNil) {
         Unlink(slot);
-        if (parent != kRootSlot && Visible(parent)) {
-            SetButtonState(parent);
-            const int parentRow = rows.PositionOf(parent);
-            InvalidateRows(parentRow, parentRow);
-        }
+        if (parent != kRootSlot && Visible(parent)) RedrawButton(parent);
     }
     ForgetItem(slot);
     items.Erase(items.PositionOf(slot));
@@ -712,24 +710,24 @@ void ReportModel::WriteState(int item, uint32_t state) {
     if (IsVirtual() || cacheEnabled) DropCachedRecord(item);
 }
 
-void ReportModel::ClearFocus() {
+void ReportModel::ClearFocus(bool redraw) {
     if (!focusKey) return;
     const int row = FocusRow();
     const int item = ItemOfKey(focusKey);
     focusKey = 0;
     if (item == -2) return;
     WriteState(item, ReadState(item) & ~StateFocused);
-    if (row != -2) InvalidateRows(row, row);
+    if (redraw && row != -2) InvalidateRows(row, row);
 }
 
-void ReportModel::SetFocusKey(uint32_t key) {
-    ClearFocus();
+void ReportModel::SetFocusKey(uint32_t key, bool redraw) {
+    ClearFocus(redraw);
     const int item = ItemOfKey(key);
     if (item == -2) return;
     focusKey = key;
     WriteState(item, ReadState(item) | StateFocused);
     const int row = FocusRow();
-    if (row != -2) InvalidateRows(row, row);
+    if (redraw && row != -2) InvalidateRows(row, row);
 }
 
 void ReportModel::SetSelected(uint32_t key, bool toggle, bool select, bool notify) {

@@ -360,8 +360,9 @@ private:
     int ItemOfKey(uint32_t key) const;
     uint32_t ReadState(int item);
     void WriteState(int item, uint32_t state);
-    void SetFocusKey(uint32_t key);
-    void ClearFocus();
+    // Without `redraw` the rows are not invalidated: the caller sees to them.
+    void SetFocusKey(uint32_t key, bool redraw = true);
+    void ClearFocus(bool redraw = true);
     void SetSelected(uint32_t key, bool toggle, bool select, bool notify);
     intptr_t NotifyState(uint32_t code, int item, uint32_t state);
     void NotifyDelete(uint32_t slot);
@@ -381,6 +382,7 @@ private:
     uint32_t SortedPosition(uint32_t slot, uint32_t parent, int subItem, bool ascending);
     int KeySubItem(uint32_t slot, int subItem) const;
     void SetButtonState(uint32_t slot);
+    void RedrawButton(uint32_t slot);
     void CollectShown(uint32_t slot, std::vector<uint32_t>& out);
     void RebuildRows();
     void SetExpanded(uint32_t slot, bool expanded);
@@ -406,8 +408,13 @@ private:
     CellParts ReadCellParts(int item, int subItem);
 
     // Focus hand-over around tree changes.
-    SlotRef BeginHandover();
-    void EndHandover(SlotRef node);
+    struct Handover {
+        SlotRef node;      // the focused node, none for the entry row or no focus
+        uint32_t key = 0;  // the focus and its row before
+        int row = -2;
+    };
+    Handover BeginHandover();
+    void EndHandover(const Handover& before, SlotRef node);
     void RefreshAfterHandover();
     void UpdateScroll();
     bool RowsFillArea(int top);

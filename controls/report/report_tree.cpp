@@ -116,6 +116,16 @@ void ReportModel::SetButtonState(uint32_t slot) {
     if (slots[slot].childCount > 0) state |= slots[slot].expanded ? StateExpanded : StateCollapsed;
 }
 
+// A shown node's children changed: its row looks different only when its
+// button came or went, and a crowded group takes its joins unseen.
+void ReportModel::RedrawButton(uint32_t slot) {
+    const uint32_t before = slots[slot].record.state;
+    SetButtonState(slot);
+    if (slots[slot].record.state == before) return;
+    const int row = rows.PositionOf(slot);
+    InvalidateRows(row, row);
+}
+
 // The nodes below `slot` that have rows when it shows its children, in row
 // order; each gets what a rebuild gives a row.
 void ReportModel::CollectShown(uint32_t slot, std::vector<uint32_t>& out) {
@@ -268,7 +278,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
         if (after == kNil || after == kRootSlot || slots[after].parent != parent) return 0;
     }
 
-    const SlotRef focused = BeginHandover();
+    const Handover focused = BeginHandover();
     ReportItem fields{};
     fields.mask = MaskText | (image != -1 ? MaskImage : 0) | (check != -1 ? MaskCheck : 0) |
                   (textColor != -1 ? MaskTextColor : 0);
@@ -278,7 +288,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
     fields.textColor = textColor;
     const uint32_t slot = InsertStored(items.Size(), fields);
     if (slot == kNil) {
-        EndHandover(focused);
+        EndHandover(focused, focused.node);
         return 0;
     }
     slots[slot].span = spanSubItem;
@@ -296,7 +306,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
                     if (!slots[slot].notified) NotifyDelete(slot);
                     if (Alive(self)) RemoveStored(slot);
                 }
-                EndHandover(focused);
+                EndHandover(focused, focused.node);
                 return 0;
             }
         } else if (insertAfter != LastChild) {
@@ -317,14 +327,10 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
         SetButtonState(slot);
         InvalidateRows(row, -1);
     }
-    if (parent != kRootSlot && Visible(parent)) {
-        SetButtonState(parent);
-        const int parentRow = rows.PositionOf(parent);
-        InvalidateRows(parentRow, parentRow);
-    }
+    if (parent != kRootSlot && Visible(parent)) RedrawButton(parent);
     FixTouchedIndents();
     const NodeHandle handle = HandleOf(slot);
-    EndHandover(focused);
+    EndHandover(focused, focused.node);
     return handle;
 }
 
@@ -347,15 +353,15 @@ bool ReportModel::DeleteItem(NodeHandle node) {
     if (!(style & Tree) || IsVirtual()) return false;
     const uint32_t slot = SlotOfNode(node);
     if (slot == kNil || slot == kRootSlot) return false;
-    const SlotRef focused = BeginHandover();
-    SlotRef target = focused;
-    if (focused.slot != kNil && (focused.slot == slot || IsAncestorSlot(slot, focused.slot))) {
+    const Handover focused = BeginHandover();
+    SlotRef target = focused.node;
+    if (target.slot != kNil && (target.slot == slot || IsAncestorSlot(slot, target.slot))) {
         const Slot& s = slots[slot];
         target = s.next != kNil ? RefOf(s.next) : s.parent != kRootSlot ? RefOf(s.parent) : SlotRef{};
     }
     DeleteSubtree(RefOf(slot));
     FixTouchedIndents();
-    EndHandover(target);
+    EndHandover(focused, target);
     return true;
 }
 
@@ -398,21 +404,31 @@ bool ReportModel::Expand(NodeHandle node, int code) {
 
 // --- focus hand-over --------------------------------------------------------------
 
-ReportModel::SlotRef ReportModel::BeginHandover() {
-    SlotRef remembered;
-    if (focusKey > kEntrySlot && !IsVirtual() && slots[focusKey].hasNode) remembered = RefOf(focusKey);
-    ClearFocus();
-    return remembered;
+// The focus bit leaves its row quietly: when the same item has the focus on
+// the same row afterwards, its row looks as it did, and a join into a
+// crowded lobby repaints nothing for it.
+ReportModel::Handover ReportModel::BeginHandover() {
+    Handover before;
+    if (focusKey > kEntrySlot && !IsVirtual() && slots[focusKey].hasNode) before.node = RefOf(focusKey);
+    before.key = focusKey;
+    before.row = FocusRow();
+    ClearFocus(false);
+    return before;
 }
 
-void ReportModel::EndHandover(SlotRef node) {
+void ReportModel::EndHandover(const Handover& before, SlotRef node) {
     ClearFocus();  // a notification may have put the focus somewhere meanwhile
     if (node.slot == kNil)
-        SetFocusKey(kEntrySlot);
+        SetFocusKey(kEntrySlot, false);
     else if (!Alive(node) || !rows.Contains(node.slot))
         topRow = 0;
     else
-        SetFocusKey(node.slot);
+        SetFocusKey(node.slot, false);
+    const int row = FocusRow();
+    if (focusKey != before.key || row != before.row) {
+        if (before.row != -2) InvalidateRows(before.row, before.row);
+        if (row != -2) InvalidateRows(row, row);
+    }
     RefreshAfterHandover();
 }
 
@@ -422,9 +438,9 @@ bool ReportModel::SortItems(int subItem, bool ascending) {
     if (IsVirtual() || !IsColumnShown(subItem)) return false;
     ShowSortMark(subItem, ascending);
     if (TreeShown()) {
-        const SlotRef focused = BeginHandover();
+        const Handover focused = BeginHandover();
         SortChildren(subItem, RootNode, ascending, true);
-        EndHandover(focused);
+        EndHandover(focused, focused.node);
     } else {
         if (rows.Size() == 0) return false;
         SortRows(subItem, 0, rows.Size() - 1, ascending);

@@ -343,6 +343,52 @@ TEST_F(TreeTest, HandOverKeepsTheTopRowUnlessTheEndComesIntoView) {
     EXPECT_EQ(report.TopRow(), 10);
 }
 
+// A join must not repaint what it does not change: a crowded, closed group
+// takes new children unseen, and the focus row is repainted only when it moves.
+TEST_F(TreeTest, TreeChangesRepaintOnlyTheRowsTheyChange) {
+    using Spans = std::vector<std::pair<int, int>>;
+    struct Case {
+        const char* what;
+        std::function<void(NodeHandle open, NodeHandle closed, NodeHandle empty)> change;
+        Spans repainted;
+    };
+    const Case cases[] = {
+        {"a child into a closed group with children", [&](NodeHandle, NodeHandle c, NodeHandle) { Add("x", c); }, {}},
+        {"the first child of a group: its button",
+         [&](NodeHandle, NodeHandle, NodeHandle e) { Add("x", e); },
+         {{3, 3}}},
+        {"a child into the open group: the rows below, the moved focus",
+         [&](NodeHandle o, NodeHandle, NodeHandle) { Add("x", o); },
+         {{2, -1}, {2, 2}, {3, 3}}},
+        {"a top-level row below the focus", [&](NodeHandle, NodeHandle, NodeHandle) { Add("z"); }, {{4, -1}}},
+        {"deleting a closed group's child",
+         [&](NodeHandle, NodeHandle c, NodeHandle) { report.DeleteItem(report.GetNextItem(c, 4)); },
+         {}},
+        {"a row's preview band: the rows below it too",
+         [&](NodeHandle, NodeHandle c, NodeHandle) {
+             ReportItem band{};
+             band.mask = MaskPreview;
+             band.item = ItemOf(c);
+             band.preview = 2;
+             report.SetItem(band);
+         },
+         {{2, -1}}},
+    };
+    for (const Case& c : cases) {
+        report.DeleteAllItems();
+        NodeHandle open = Add("open"), closed = Add("closed"), empty = Add("empty");
+        Add("o1", open);
+        Add("c1", closed), Add("c2", closed);
+        report.Expand(open, 1);
+        ASSERT_EQ(Rows(), "open o1 closed empty");
+        Focus(closed);
+        report.invalidated.clear();
+        c.change(open, closed, empty);
+        EXPECT_EQ(report.invalidated, c.repainted) << c.what;
+        EXPECT_EQ(Problems(), "") << c.what;
+    }
+}
+
 // --- sorting -----------------------------------------------------------------------
 
 TEST_F(TreeTest, SortingSortsEveryLevelAndTwiceReverses) {

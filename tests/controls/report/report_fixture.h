@@ -39,6 +39,7 @@ public:
     std::function<intptr_t(NotifyHeader&)> answer;
     int sortMarkSubItem = -1;
     bool sortMarkAscending = false;
+    std::vector<std::pair<int, int>> invalidated;  // rows asked to be repainted
 
     std::vector<Note> Take() { return std::exchange(notes, {}); }
     std::vector<uint32_t> Codes() const {
@@ -58,6 +59,7 @@ protected:
         }
         return answer ? answer(header) : 0;
     }
+    void InvalidateRows(int first, int last) override { invalidated.push_back({first, last}); }
     void ShowSortMark(int subItem, bool ascending) override {
         sortMarkSubItem = subItem;
         sortMarkAscending = ascending;
