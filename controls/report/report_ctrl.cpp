@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -361,8 +362,10 @@ void CReportCtrl::PlaceHeader() {
                  SWP_NOZORDER | SWP_NOACTIVATE | (hidden ? SWP_HIDEWINDOW : SWP_SHOWWINDOW));
 }
 
-// Only a real change reaches the scroll bars: most inserts change nothing on
-// screen, and a bar drawn at once on every change costs more than the insert.
+// Only a real change reaches the scroll bars, and a bar is drawn again only
+// when its look changed: most inserts change nothing on screen, a page of a
+// long list rarely moves the thumb by a pixel, and under Wine drawing a bar
+// costs more than painting every row.
 void CReportCtrl::UpdateScrollBars() {
     if (!hwnd || updatingScroll) return;
     updatingScroll = true;
@@ -372,36 +375,59 @@ void CReportCtrl::UpdateScrollBars() {
         const int width = ItemAreaWidth(), height = ItemAreaHeight(), total = TotalColumnWidth();
         SetScrollX(std::clamp(ScrollX(), 0, std::max(total - width, 0)));
         const ScrollState now{whole < rows ? rows - 1 : 0, whole, top, width < total ? total - 1 : 0, width, ScrollX()};
-        const bool vertical = now.verticalMax != shownScroll.verticalMax ||
-                              now.verticalPage != shownScroll.verticalPage ||
-                              now.verticalPos != shownScroll.verticalPos;
-        const bool horizontal = now.horizontalMax != shownScroll.horizontalMax ||
-                                now.horizontalPage != shownScroll.horizontalPage ||
-                                now.horizontalPos != shownScroll.horizontalPos;
+        const ScrollState was = shownScroll;
+        const bool vertical = now.verticalMax != was.verticalMax || now.verticalPage != was.verticalPage ||
+                              now.verticalPos != was.verticalPos;
+        const bool horizontal = now.horizontalMax != was.horizontalMax || now.horizontalPage != was.horizontalPage ||
+                                now.horizontalPos != was.horizontalPos;
         if (!vertical && !horizontal) break;
         shownScroll = now;
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-        if (vertical) {
-            info.nMax = now.verticalMax;
-            info.nPage = static_cast<UINT>(now.verticalPage);
-            info.nPos = now.verticalPos;
-            SetScrollInfo(hwnd, SB_VERT, &info, FALSE);
-        }
-        if (horizontal) {
-            info.nMax = now.horizontalMax;
-            info.nPage = static_cast<UINT>(now.horizontalPage);
-            info.nPos = now.horizontalPos;
-            SetScrollInfo(hwnd, SB_HORZ, &info, FALSE);
-        }
+        bool frame = false;
+        if (vertical) frame |= !SetBar(SB_VERT, now.verticalMax, now.verticalPage, now.verticalPos);
+        if (horizontal) frame |= !SetBar(SB_HORZ, now.horizontalMax, now.horizontalPage, now.horizontalPos);
         HideTip();
-        // The bars, the entry row and the items are drawn at the next paint.
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+        // The rows a change of length adds or takes are the model's to redraw;
+        // a vertical move redraws the item area; anything else, everything.
+        if (frame)
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+        else if (horizontal || now.verticalPage != was.verticalPage)
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN);
+        else if (now.verticalPos != was.verticalPos)
+            InvalidateRect(hwnd, &itemArea, FALSE);
         if (ItemAreaHeight() == height && ItemAreaWidth() == width) break;
     }
     updatingScroll = false;
     PlaceHeader();
+}
+
+// Sets one bar quietly and draws it only if it now looks different. False
+// when the bar came or went (or cannot be read): the frame is drawn anew.
+bool CReportCtrl::SetBar(int bar, int max, int page, int pos) {
+    const LONG object = bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL;
+    SCROLLBARINFO before{}, after{};
+    before.cbSize = after.cbSize = sizeof before;
+    SCROLLINFO old{};
+    old.cbSize = sizeof old;
+    old.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    const bool known = GetScrollBarInfo(hwnd, object, &before) && GetScrollInfo(hwnd, bar, &old);
+    SCROLLINFO info = old;
+    info.nMin = 0;
+    info.nMax = max;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = pos;
+    SetScrollInfo(hwnd, bar, &info, FALSE);
+    if (!known || !GetScrollBarInfo(hwnd, object, &after)) return false;
+    const DWORD hidden = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    if ((before.rgstate[0] ^ after.rgstate[0]) & hidden) return false;
+    const bool same = EqualRect(&before.rcScrollBar, &after.rcScrollBar) &&
+                      before.dxyLineButton == after.dxyLineButton && before.xyThumbTop == after.xyThumbTop &&
+                      before.xyThumbBottom == after.xyThumbBottom &&
+                      std::equal(std::begin(before.rgstate), std::end(before.rgstate), std::begin(after.rgstate));
+    if (same || (after.rgstate[0] & hidden)) return true;
+    // Back and forward again, so that the bar draws itself once, as it is.
+    SetScrollInfo(hwnd, bar, &old, FALSE);
+    SetScrollInfo(hwnd, bar, &info, TRUE);
+    return true;
 }
 
 // Every change to the items or rows ends here.

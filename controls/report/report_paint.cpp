@@ -124,13 +124,17 @@ LRESULT CReportCtrl::OnPrintClient(WPARAM wp, LPARAM) {
 void CReportCtrl::Paint(HDC target, win::OffscreenCache* cache) {
     win::SaveDCScope saved(target);
     // The header, an open editor and its button paint themselves, and are not
-    // always asked to again: the copy must not cover any of them.
+    // always asked to again: the copy must not cover any of them. One that
+    // lies outside what is painted (the header, when rows scroll) costs nothing.
+    RECT clip;
+    if (GetClipBox(target, &clip) <= NULLREGION) return;
     for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) continue;
-        RECT place;
+        RECT place, overlap;
         GetWindowRect(child, &place);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
-        ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);
+        if (IntersectRect(&overlap, &place, &clip))
+            ExcludeClipRect(target, place.left, place.top, place.right, place.bottom);
     }
     win::COffscreenDC offscreen(target, cache);
     PaintItems(offscreen);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "tests/controls/report/window_fixture.h"
 #include "win/gdi.h"
@@ -355,6 +357,75 @@ TEST_F(ReportPaint, DropHighlightsBlendTheImage) {
     EXPECT_NE(white[1], white[2]);
     report.SetImageList(nullptr);
     ImageList_Destroy(images);
+}
+
+// What the window shows, frame and scroll bars included, read from the screen.
+Pixels Screen(HWND window) {
+    RECT place;
+    GetWindowRect(window, &place);
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    return headertest::Draw(width, height, 0, [&](HDC memory) {
+        HDC shown = GetWindowDC(window);
+        BitBlt(memory, 0, 0, width, height, shown, 0, 0, SRCCOPY);
+        ReleaseDC(window, shown);
+    });
+}
+
+// Scrolling and inserting redraw only what changed, the scroll bar only when
+// its thumb moved: the window must still show exactly what a full repaint shows.
+TEST_F(ReportPaint, AfterScrollsAndInsertsTheWindowShowsAFullRepaint) {
+    const DWORD look = AlternateRows | HorizontalGrid | VerticalGrid | FullGrid;
+    using Step = std::function<void()>;
+    auto scroll = [&](UINT code, int times) -> Step {
+        return [=] {
+            for (int i = 0; i < times; ++i) SendMessageA(report, WM_VSCROLL, code, 0);
+        };
+    };
+    auto append = [&](int rows) -> Step {
+        return [=] {
+            for (int i = 0; i < rows; ++i) {
+                if (report.Style() & Tree) {
+                    AddTree("new");
+                } else {
+                    ReportItem item{};
+                    item.mask = MaskText;
+                    item.item = report.GetItemCount();
+                    item.text = const_cast<char*>("new");
+                    report.InsertListItem(item);
+                }
+            }
+        };
+    };
+    struct Case {
+        const char* what;
+        DWORD style;
+        int rows;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"list by lines", look, 60, {scroll(SB_LINEDOWN, 3), scroll(SB_LINEUP, 1), scroll(SB_LINEDOWN, 1)}},
+        {"list by pages", look, 60, {scroll(SB_PAGEDOWN, 2), scroll(SB_PAGEUP, 1), scroll(SB_BOTTOM, 1)}},
+        {"tree by lines", Tree | look, 20, {scroll(SB_LINEDOWN, 4), scroll(SB_LINEUP, 2)}},
+        {"tree by pages", Tree | look, 20, {scroll(SB_PAGEDOWN, 3), scroll(SB_TOP, 1)}},
+        {"rows added below a full view", look, 30, {append(1), append(40), scroll(SB_PAGEDOWN, 1), append(5)}},
+        {"rows that make the bar appear", Tree | look, 2, {append(3), append(10), scroll(SB_LINEDOWN, 1)}},
+    };
+    for (const Case& c : cases) {
+        Reset();
+        Make(c.style, c.rows, 2, 60);
+        report.SetColor(0, RGB(1, 2, 3));
+        RedrawWindow(report, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            c.steps[i]();
+            UpdateWindow(report);
+            const Pixels shown = Screen(report);
+            RedrawWindow(report, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            const Pixels full = Screen(report);
+            ASSERT_GT(std::count(full.data.begin(), full.data.end(), Colour(CReportCtrl::ColourGrid)), 100)
+                << c.what << ": the screen was not read";
+            EXPECT_TRUE(shown.data == full.data) << c.what << ", step " << i;
+        }
+    }
 }
 
 TEST_F(ReportPaint, TheBorderIsASunkenEdge) {
