@@ -2,15 +2,51 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "lobby/protocol.h"
 
+namespace {
+
+// A busy lobby reads the mailbox four times a join: the key stays open
+// between reads (one per thread), and is opened again when a read through it
+// fails, as it does once the key was deleted, or for another key.
+class OpenMailbox {
+public:
+    ~OpenMailbox() { Close(); }
+    HKEY Get(const char* keyPath, bool reopen) {
+        if (reopen || !key || path != keyPath) {
+            Close();
+            if (RegOpenKeyA(HKEY_LOCAL_MACHINE, keyPath, &key) != ERROR_SUCCESS) key = nullptr;
+            path = key ? keyPath : "";
+        }
+        return key;
+    }
+
+private:
+    void Close() {
+        if (key) RegCloseKey(key);
+        key = nullptr;
+    }
+    HKEY key = nullptr;
+    std::string path;
+};
+
+thread_local OpenMailbox mailbox;
+
+}  // namespace
+
 std::optional<std::string> ReadMailbox(const char* keyPath, const char* valueName) {
-    HKEY key;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, keyPath, &key) != ERROR_SUCCESS) return std::nullopt;
     char buffer[protocol::kMailboxRoom + 1] = {};
-    DWORD size = protocol::kMailboxRoom;
-    LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-    RegCloseKey(key);
+    DWORD size = 0;
+    LONG status = ERROR_FILE_NOT_FOUND;
+    for (bool reopen : {false, true}) {
+        HKEY key = mailbox.Get(keyPath, reopen);
+        if (!key) return std::nullopt;
+        size = protocol::kMailboxRoom;
+        status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+        if (status == ERROR_SUCCESS) break;
+    }
     if (status != ERROR_SUCCESS) return std::string();
     // Stored without terminator, a value of exactly 260 characters still fits
     // the room; it is as much too long as any longer one.

@@ -51,3 +51,18 @@ TEST_F(MailboxTest, OtherValueTypesAreReadAsText) {
     ASSERT_TRUE(reg::WriteBytes(HKEY_LOCAL_MACHINE, protocol::kMailboxKey, "BR_TEMP1", REG_BINARY, "12"));
     EXPECT_EQ(ReadMailboxText("BR_TEMP1"), "12");
 }
+
+// The key stays open between reads: a key deleted, or deleted and made anew
+// by the main client, must still read as it now is.
+TEST_F(MailboxTest, AKeyDeletedOrMadeAnewReadsAsItNowIs) {
+    ASSERT_TRUE(WriteMailbox(protocol::kMailboxKey, "BR_TEMP", "old"));
+    ASSERT_EQ(ReadMailbox(protocol::kMailboxKey, "BR_TEMP"), std::string("old"));
+    reg::CleanSystemKeys();
+    EXPECT_FALSE(ReadMailbox(protocol::kMailboxKey, "BR_TEMP").has_value());
+    ASSERT_TRUE(WriteMailbox(protocol::kMailboxKey, "BR_TEMP", "new"));
+    EXPECT_EQ(ReadMailbox(protocol::kMailboxKey, "BR_TEMP"), std::string("new"));
+    reg::CleanSystemKeys();
+    ASSERT_TRUE(WriteMailbox(protocol::kMailboxKey, "BR_TEMP", "newer"));
+    EXPECT_EQ(ReadMailbox(protocol::kMailboxKey, "BR_TEMP"), std::string("newer"));
+    EXPECT_EQ(ReadMailbox(protocol::kMailboxKey, "URL"), std::string());
+}
