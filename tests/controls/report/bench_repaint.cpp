@@ -2,10 +2,12 @@
 // list's control at 100, 10,000 and 100,000 rows (groups of 99 users, all
 // shown), and a scroll through the whole list by pages; in the same run the
 // same of a SysListView32 in report view with as many rows (owner data), as
-// the platform's anchor. Repaints are the median of 101; a short list is
-// paged through again until at least 200 pages are timed, going back up by
-// pages untimed: Wine's list view ignores SB_TOP, and would otherwise be timed
-// on pages that cannot move.
+// the platform's anchor. The lists take turns, one shown at a time, so that
+// drift in the machine's speed falls on all alike: repaints are the median of
+// 101 rounds of all six, and the two lists of a size scroll by turns. A short
+// list is paged through again until at least 200 pages are timed, going back
+// up by pages untimed: Wine's list view ignores SB_TOP, and would otherwise be
+// timed on pages that cannot move.
 // Run: tools/wine-test.sh build/win32 $PWD/build/win32/tests/controls/report/report_repaint_bench.exe
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +15,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "controls/report/report_ctrl.h"
@@ -29,72 +34,100 @@ constexpr int kMinPages = 200;
 using bench::Now;
 using bench::Pump;
 
-struct Figures {
-    double repaint;  // seconds, median
-    double page;     // seconds per page of the scroll
-    int pages;
+// One list being measured: its window and how to read its top row.
+struct Subject {
+    HWND window;
+    std::function<int()> top;
 };
 
-void BackToTop(HWND control, const std::function<int()>& top) {
-    for (int last = -1; top() != 0 && top() != last;) {
-        last = top();
-        SendMessageA(control, WM_VSCROLL, SB_PAGEUP, 0);
-    }
-    UpdateWindow(control);
+// Only the subject measured is shown, so that each is painted alone.
+void ShowAlone(const std::vector<Subject>& subjects, size_t shown) {
+    for (size_t k = 0; k < subjects.size(); ++k) ShowWindow(subjects[k].window, k == shown ? SW_SHOWNA : SW_HIDE);
+    UpdateWindow(subjects[shown].window);
+    Pump();
 }
 
-Figures Measure(HWND control, const std::function<int()>& top) {
-    std::vector<double> times;
-    for (int i = 0; i < kRepaints; ++i) {
-        const double start = Now();
-        InvalidateRect(control, nullptr, FALSE);
-        UpdateWindow(control);
-        times.push_back(Now() - start);
-    }
-    std::nth_element(times.begin(), times.begin() + kRepaints / 2, times.end());
-    Figures f{times[kRepaints / 2], 0, 0};
-    // A short list is scrolled through again until enough pages are timed.
-    double spent = 0;
-    while (f.pages < kMinPages) {
-        BackToTop(control, top);
-        const double start = Now();
-        for (int last = -1; top() != last;) {
-            last = top();
-            SendMessageA(control, WM_VSCROLL, SB_PAGEDOWN, 0);
-            UpdateWindow(control);
-            ++f.pages;
+// Median repaint (invalidate and update) of each subject, in seconds. The
+// subjects take turns, so that the machine's drift during the run falls on
+// all of them alike.
+std::vector<double> Repaints(const std::vector<Subject>& subjects) {
+    std::vector<std::vector<double>> times(subjects.size());
+    for (int i = 0; i < kRepaints; ++i)
+        for (size_t k = 0; k < subjects.size(); ++k) {
+            ShowAlone(subjects, k);
+            const double start = Now();
+            InvalidateRect(subjects[k].window, nullptr, FALSE);
+            UpdateWindow(subjects[k].window);
+            times[k].push_back(Now() - start);
         }
-        spent += Now() - start;
+    std::vector<double> medians;
+    for (auto& t : times) {
+        std::nth_element(t.begin(), t.begin() + kRepaints / 2, t.end());
+        medians.push_back(t[kRepaints / 2]);
     }
-    f.page = spent / f.pages;
-    return f;
+    return medians;
 }
 
-Figures Ours(HWND frame, int rows) {
-    CReportCtrl report;
-    report.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | report::Tree | report::TruncationTips, kLobbyList,
-                  frame, 1018);
-    report.DefineSubItem({0, 160, 0, 0, 0, "Lobby"});
-    report.ShowColumn(0);
+void BackToTop(const Subject& s) {
+    for (int last = -1; s.top() != 0 && s.top() != last;) {
+        last = s.top();
+        SendMessageA(s.window, WM_VSCROLL, SB_PAGEUP, 0);
+    }
+    UpdateWindow(s.window);
+}
+
+struct Pages {
+    double spent = 0;  // seconds
+    int pages = 0;
+    double Page() const { return spent / pages; }
+};
+
+// One scroll from the top by pages, until they stop moving.
+void PagePass(const Subject& s, Pages& p) {
+    BackToTop(s);
+    const double start = Now();
+    for (int last = -1; s.top() != last;) {
+        last = s.top();
+        SendMessageA(s.window, WM_VSCROLL, SB_PAGEDOWN, 0);
+        UpdateWindow(s.window);
+        ++p.pages;
+    }
+    p.spent += Now() - start;
+}
+
+// Both lists of one size scroll through by turns, a short list again until
+// enough pages are timed.
+std::pair<Pages, Pages> PageThrough(const std::vector<Subject>& subjects, size_t ours, size_t platform) {
+    Pages a, b;
+    while (a.pages < kMinPages || b.pages < kMinPages) {
+        for (auto [k, p] : {std::pair{ours, &a}, std::pair{platform, &b}}) {
+            if (p->pages >= kMinPages) continue;
+            ShowAlone(subjects, k);
+            PagePass(subjects[k], *p);
+        }
+    }
+    return {a, b};
+}
+
+std::unique_ptr<CReportCtrl> Ours(HWND frame, int rows) {
+    auto report = std::make_unique<CReportCtrl>();
+    report->Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | report::Tree | report::TruncationTips, kLobbyList,
+                   frame, 1018);
+    report->DefineSubItem({0, 160, 0, 0, 0, "Lobby"});
+    report->ShowColumn(0);
     for (int made = 0, g = 0; made < rows; ++g) {
         const std::string group = "Table " + std::to_string(g);
-        report::NodeHandle node = report.InsertItem(group.c_str(), -1, -1, -1, report::RootNode, report::LastChild, -1);
+        report::NodeHandle node =
+            report->InsertItem(group.c_str(), -1, -1, -1, report::RootNode, report::LastChild, -1);
         ++made;
         for (int u = 0; u < kUsersPerGroup && made < rows; ++u, ++made) {
             const std::string user = "player" + std::to_string(made);
-            report.InsertItem(user.c_str(), -1, -1, -1, node, report::LastChild, -1);
+            report->InsertItem(user.c_str(), -1, -1, -1, node, report::LastChild, -1);
         }
-        report.Expand(node, 1);
+        report->Expand(node, 1);
     }
     Pump();
-    return Measure(report, [&] { return report.TopRow(); });
-}
-
-Figures Platform(HWND frame, int rows) {
-    HWND list = bench::MakePlayerList(frame, rows, "Lobby");
-    const Figures f = Measure(list, [&] { return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)); });
-    DestroyWindow(list);
-    return f;
+    return report;
 }
 
 }  // namespace
@@ -102,31 +135,49 @@ Figures Platform(HWND frame, int rows) {
 int main() {
     HWND frame = bench::MakePlayerFrame("ReportRepaintBench");
 
-    const int sizes[] = {100, 10000, 100000};
-    Figures ours[3], platform[3];
-    for (int i = 0; i < 3; ++i) {
-        ours[i] = Ours(frame, sizes[i]);
-        platform[i] = Platform(frame, sizes[i]);
+    constexpr int kSizes = 3;
+    const int sizes[kSizes] = {100, 10000, 100000};
+    // Ours first, then the list views, in the order of sizes.
+    std::vector<std::unique_ptr<CReportCtrl>> reports;
+    std::vector<Subject> subjects;
+    for (int rows : sizes) {
+        reports.push_back(Ours(frame, rows));
+        CReportCtrl* report = reports.back().get();
+        subjects.push_back({*report, [report] { return report->TopRow(); }});
     }
-    for (int i = 0; i < 3; ++i)
+    for (int rows : sizes) {
+        HWND list = bench::MakePlayerList(frame, rows, "Lobby");
+        subjects.push_back({list, [list] { return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)); }});
+    }
+    const std::vector<double> repaint = Repaints(subjects);
+    auto ours = [](int i) { return static_cast<size_t>(i); };
+    auto platform = [](int i) { return static_cast<size_t>(kSizes + i); };
+    std::vector<Pages> pages(subjects.size());
+    for (int i = 0; i < kSizes; ++i)
+        std::tie(pages[ours(i)], pages[platform(i)]) = PageThrough(subjects, ours(i), platform(i));
+
+    for (int i = 0; i < kSizes; ++i)
         std::printf(
             "%6d rows: repaint CReportCtrl %.1f us, SysListView32 %.1f us, ratio %.2f; "
             "scroll by %d pages: CReportCtrl %.1f us per page, SysListView32 %.1f us, ratio %.2f\n",
-            sizes[i], ours[i].repaint * 1e6, platform[i].repaint * 1e6, ours[i].repaint / platform[i].repaint,
-            ours[i].pages, ours[i].page * 1e6, platform[i].page * 1e6, ours[i].page / platform[i].page);
+            sizes[i], repaint[ours(i)] * 1e6, repaint[platform(i)] * 1e6, repaint[ours(i)] / repaint[platform(i)],
+            pages[ours(i)].pages, pages[ours(i)].Page() * 1e6, pages[platform(i)].Page() * 1e6,
+            pages[ours(i)].Page() / pages[platform(i)].Page());
     std::printf("repaint at 100,000 rows / at 100 rows: CReportCtrl %.2f (target <= 1.2), SysListView32 %.2f\n",
-                ours[2].repaint / ours[0].repaint, platform[2].repaint / platform[0].repaint);
+                repaint[ours(2)] / repaint[ours(0)], repaint[platform(2)] / repaint[platform(0)]);
     std::printf("page at 100,000 rows / at 100 rows: CReportCtrl %.2f, SysListView32 %.2f\n",
-                ours[2].page / ours[0].page, platform[2].page / platform[0].page);
+                pages[ours(2)].Page() / pages[ours(0)].Page(), pages[platform(2)].Page() / pages[platform(0)].Page());
     const char* rows[] = {"100", "10,000", "100,000"};
-    for (int i = 0; i < 3; ++i) {
-        const std::string repaint = std::string("report: repaint at ") + rows[i] + " rows";
-        const std::string page = std::string("report: page down at ") + rows[i] + " rows";
-        bench::Row(repaint.c_str(), ours[i].repaint * 1e3, "SysListView32", platform[i].repaint * 1e3, "ms", "-");
-        bench::Row(page.c_str(), ours[i].page * 1e3, "SysListView32", platform[i].page * 1e3, "ms", "-");
+    for (int i = 0; i < kSizes; ++i) {
+        const std::string repaintRow = std::string("report: repaint at ") + rows[i] + " rows";
+        const std::string pageRow = std::string("report: page down at ") + rows[i] + " rows";
+        bench::Row(repaintRow.c_str(), repaint[ours(i)] * 1e3, "SysListView32", repaint[platform(i)] * 1e3, "ms", "-");
+        bench::Row(pageRow.c_str(), pages[ours(i)].Page() * 1e3, "SysListView32", pages[platform(i)].Page() * 1e3, "ms",
+                   "-");
     }
-    bench::Row("report: repaint 100,000 rows / 100 rows", ours[2].repaint / ours[0].repaint, "SysListView32",
-               platform[2].repaint / platform[0].repaint, "x", "CReportCtrl <= 1.2");
+    bench::Row("report: repaint 100,000 rows / 100 rows", repaint[ours(2)] / repaint[ours(0)], "SysListView32",
+               repaint[platform(2)] / repaint[platform(0)], "x", "CReportCtrl <= 1.2");
+    reports.clear();
     DestroyWindow(frame);
     return 0;
 }
