@@ -6,7 +6,8 @@
 // its inserts would take the run's time), and the getting of the object
 // itself. A second anchor is the list view's own messages for the same
 // answers (LVM_GETITEMCOUNT and LVM_GETITEMTEXT of the rows on screen), what a
-// list-view proxy asks where the platform has one. Medians of 201 rounds.
+// list-view proxy asks where the platform has one. Medians of 201 rounds, the
+// four lists taking turns so that drift falls on all alike.
 // Run: tools/wine-test.sh build/win32 $PWD/build/win32/tests/controls/report/report_access_bench.exe
 #include <windows.h>
 #include <commctrl.h>
@@ -63,27 +64,35 @@ size_t GetObject(HWND window) {
     return object != nullptr;
 }
 
-double Median(const std::function<size_t()>& round, size_t* read) {
-    std::vector<double> times;
-    for (int i = 0; i < kRounds; ++i) {
-        const double start = Now();
-        *read = round();
-        times.push_back(Now() - start);
+// The median of `round` for each of `count` subjects, in seconds, and what
+// its last round read. The subjects take turns, so that drift in the
+// machine's speed falls on all alike.
+std::vector<double> Medians(size_t count, const std::function<size_t(size_t)>& round, std::vector<size_t>* read) {
+    std::vector<std::vector<double>> times(count);
+    read->assign(count, 0);
+    for (int i = 0; i < kRounds; ++i)
+        for (size_t k = 0; k < count; ++k) {
+            const double start = Now();
+            (*read)[k] = round(k);
+            times[k].push_back(Now() - start);
+        }
+    std::vector<double> medians;
+    for (auto& t : times) {
+        std::nth_element(t.begin(), t.begin() + kRounds / 2, t.end());
+        medians.push_back(t[kRounds / 2]);
     }
-    std::nth_element(times.begin(), times.begin() + kRounds / 2, times.end());
-    return times[kRounds / 2];
+    return medians;
 }
 
-struct Figures {
-    double calls = 0;     // seconds per round of the accessible calls
-    double object = 0;    // seconds to get the object
-    double messages = 0;  // seconds per round of the list view's messages
+// One list, scrolled to its middle, and the object a reader got for it.
+struct Subject {
+    HWND window = nullptr;
+    int top = 0;
     int shown = 0;
-    size_t read = 0;
+    IAccessible* object = nullptr;
 };
 
-Figures Ours(HWND frame, int rows) {
-    CReportCtrl report;
+Subject Ours(CReportCtrl& report, HWND frame, int rows) {
     report.Create(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | report::TruncationTips, kLobbyList, frame, 1018);
     report.DefineSubItem({0, 160, 0, 0, 0, "Players"});
     report.ShowColumn(0);
@@ -97,46 +106,31 @@ Figures Ours(HWND frame, int rows) {
     }
     report.SetTopRow(rows / 2);
     Pump();
-    Figures f;
     const int top = report.TopRow();
-    f.shown = report.VisibleRows(top, false);
-    IAccessible* object = ObjectOf(report);
-    f.calls = Median([&] { return ReadRows(object, top, top + f.shown - 1); }, &f.read);
-    if (object) object->Release();
-    size_t got = 0;
-    f.object = Median([&] { return GetObject(report); }, &got);
-    return f;
+    return {report, top, report.VisibleRows(top, false), ObjectOf(report)};
 }
 
-Figures Platform(HWND frame, int rows) {
+Subject Platform(HWND frame, int rows) {
     HWND list = bench::MakePlayerList(frame, rows, "Players");
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows - 1), FALSE);
     SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(rows / 2), FALSE);
     Pump();
-    Figures f;
-    const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    f.shown = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
-    IAccessible* object = ObjectOf(list);
-    f.calls = Median([&] { return ReadRows(object, top, top + f.shown - 1); }, &f.read);
-    if (object) object->Release();
-    size_t texts = 0;
-    f.object = Median([&] { return GetObject(list); }, &texts);
-    f.messages = Median(
-        [&] {
-            size_t read = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0;
-            char text[256];
-            for (int row = top; row < top + f.shown; ++row) {
-                LVITEMA item{};
-                item.pszText = text;
-                item.cchTextMax = sizeof text;
-                read += static_cast<size_t>(
-                    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-            }
-            return read;
-        },
-        &texts);
-    DestroyWindow(list);
-    return f;
+    return {list, static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)),
+            static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) + 1, ObjectOf(list)};
+}
+
+// The list view's own messages for the same answers.
+size_t ReadByMessages(const Subject& s) {
+    size_t read = SendMessageA(s.window, LVM_GETITEMCOUNT, 0, 0) > 0;
+    char text[256];
+    for (int row = s.top; row < s.top + s.shown; ++row) {
+        LVITEMA item{};
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        read += static_cast<size_t>(
+            SendMessageA(s.window, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+    }
+    return read;
 }
 
 }  // namespace
@@ -145,30 +139,50 @@ int main() {
     CoInitialize(nullptr);
     HWND frame = bench::MakePlayerFrame("ReportAccessBench");
 
-    const int sizes[] = {100, 100000};
-    Figures ours[2], platform[2];
-    for (int i = 0; i < 2; ++i) {
-        ours[i] = Ours(frame, sizes[i]);
-        platform[i] = Platform(frame, sizes[i]);
+    constexpr int kSizes = 2;
+    const int sizes[kSizes] = {100, 100000};
+    // Ours first, then the list views, in the order of sizes.
+    CReportCtrl reports[kSizes];
+    std::vector<Subject> subjects;
+    for (int i = 0; i < kSizes; ++i) subjects.push_back(Ours(reports[i], frame, sizes[i]));
+    for (int i = 0; i < kSizes; ++i) subjects.push_back(Platform(frame, sizes[i]));
+    std::vector<size_t> read, got, texts;
+    const std::vector<double> calls = Medians(
+        subjects.size(),
+        [&](size_t k) {
+            return ReadRows(subjects[k].object, subjects[k].top, subjects[k].top + subjects[k].shown - 1);
+        },
+        &read);
+    const std::vector<double> object = Medians(
+        subjects.size(), [&](size_t k) { return GetObject(subjects[k].window); }, &got);
+    const std::vector<double> messages = Medians(
+        kSizes, [&](size_t k) { return ReadByMessages(subjects[kSizes + k]); }, &texts);
+
+    auto ours = [](int i) { return static_cast<size_t>(i); };
+    auto platform = [](int i) { return static_cast<size_t>(kSizes + i); };
+    for (int i = 0; i < kSizes; ++i)
         std::printf(
             "%6d rows: CReportCtrl %d rows on screen, calls %.1f us a round (%zu characters read), object "
             "%.1f us; SysListView32 %d rows, calls %.1f us (%zu characters read), object %.1f us, its "
             "messages %.1f us\n",
-            sizes[i], ours[i].shown, ours[i].calls * 1e6, ours[i].read, ours[i].object * 1e6, platform[i].shown,
-            platform[i].calls * 1e6, platform[i].read, platform[i].object * 1e6, platform[i].messages * 1e6);
-        std::fflush(stdout);
-    }
+            sizes[i], subjects[ours(i)].shown, calls[ours(i)] * 1e6, read[ours(i)], object[ours(i)] * 1e6,
+            subjects[platform(i)].shown, calls[platform(i)] * 1e6, read[platform(i)], object[platform(i)] * 1e6,
+            messages[i] * 1e6);
     const char* rows[] = {"100", "100,000"};
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kSizes; ++i) {
         const std::string what = std::string("access: count and names on screen at ") + rows[i] + " rows";
-        bench::Row(what.c_str(), ours[i].calls * 1e6, "SysListView32", platform[i].calls * 1e6, "us", "-");
+        bench::Row(what.c_str(), calls[ours(i)] * 1e6, "SysListView32", calls[platform(i)] * 1e6, "us", "-");
     }
-    bench::Row("access: the same at 100,000 rows, against messages", ours[1].calls * 1e6, "LVM_GETITEMTEXT",
-               platform[1].messages * 1e6, "us", "-");
-    bench::Row("access: AccessibleObjectFromWindow at 100,000 rows", ours[1].object * 1e6, "SysListView32",
-               platform[1].object * 1e6, "us", "-");
-    bench::Row("access: 100,000 rows / 100 rows", ours[1].calls / ours[0].calls, "SysListView32",
-               platform[1].calls / platform[0].calls, "x", "CReportCtrl <= 1.2");
+    bench::Row("access: the same at 100,000 rows, against messages", calls[ours(1)] * 1e6, "LVM_GETITEMTEXT",
+               messages[1] * 1e6, "us", "-");
+    bench::Row("access: AccessibleObjectFromWindow at 100,000 rows", object[ours(1)] * 1e6, "SysListView32",
+               object[platform(1)] * 1e6, "us", "-");
+    bench::Row("access: 100,000 rows / 100 rows", calls[ours(1)] / calls[ours(0)], "SysListView32",
+               calls[platform(1)] / calls[platform(0)], "x", "CReportCtrl <= 1.2");
+    for (Subject& s : subjects) {
+        if (s.object) s.object->Release();
+        DestroyWindow(s.window);
+    }
     DestroyWindow(frame);
     CoUninitialize();
     return 0;
