@@ -28,7 +28,6 @@ namespace {
 using bench::kLobbyList;
 constexpr int kRounds = 201;
 
-using bench::Now;
 using bench::Pump;
 
 std::string Player(int n) { return "player" + std::to_string(n); }
@@ -62,26 +61,6 @@ size_t GetObject(HWND window) {
     IAccessible* object = ObjectOf(window);
     if (object) object->Release();
     return object != nullptr;
-}
-
-// The median of `round` for each of `count` subjects, in seconds, and what
-// its last round read. The subjects take turns, so that drift in the
-// machine's speed falls on all alike.
-std::vector<double> Medians(size_t count, const std::function<size_t(size_t)>& round, std::vector<size_t>* read) {
-    std::vector<std::vector<double>> times(count);
-    read->assign(count, 0);
-    for (int i = 0; i < kRounds; ++i)
-        for (size_t k = 0; k < count; ++k) {
-            const double start = Now();
-            (*read)[k] = round(k);
-            times[k].push_back(Now() - start);
-        }
-    std::vector<double> medians;
-    for (auto& t : times) {
-        std::nth_element(t.begin(), t.begin() + kRounds / 2, t.end());
-        medians.push_back(t[kRounds / 2]);
-    }
-    return medians;
 }
 
 // One list, scrolled to its middle, and the object a reader got for it.
@@ -146,17 +125,15 @@ int main() {
     std::vector<Subject> subjects;
     for (int i = 0; i < kSizes; ++i) subjects.push_back(Ours(reports[i], frame, sizes[i]));
     for (int i = 0; i < kSizes; ++i) subjects.push_back(Platform(frame, sizes[i]));
-    std::vector<size_t> read, got, texts;
-    const std::vector<double> calls = Medians(
-        subjects.size(),
-        [&](size_t k) {
-            return ReadRows(subjects[k].object, subjects[k].top, subjects[k].top + subjects[k].shown - 1);
-        },
-        &read);
-    const std::vector<double> object = Medians(
-        subjects.size(), [&](size_t k) { return GetObject(subjects[k].window); }, &got);
-    const std::vector<double> messages = Medians(
-        kSizes, [&](size_t k) { return ReadByMessages(subjects[kSizes + k]); }, &texts);
+    // What the last round read, so that nothing is left unused.
+    std::vector<size_t> read(subjects.size()), got(subjects.size()), texts(kSizes);
+    const std::vector<double> calls = bench::MediansByTurns(subjects.size(), kRounds, [&](size_t k) {
+        read[k] = ReadRows(subjects[k].object, subjects[k].top, subjects[k].top + subjects[k].shown - 1);
+    });
+    const std::vector<double> object =
+        bench::MediansByTurns(subjects.size(), kRounds, [&](size_t k) { got[k] = GetObject(subjects[k].window); });
+    const std::vector<double> messages =
+        bench::MediansByTurns(kSizes, kRounds, [&](size_t k) { texts[k] = ReadByMessages(subjects[kSizes + k]); });
 
     auto ours = [](int i) { return static_cast<size_t>(i); };
     auto platform = [](int i) { return static_cast<size_t>(kSizes + i); };

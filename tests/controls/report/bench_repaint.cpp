@@ -47,27 +47,6 @@ void ShowAlone(const std::vector<Subject>& subjects, size_t shown) {
     Pump();
 }
 
-// Median repaint (invalidate and update) of each subject, in seconds. The
-// subjects take turns, so that the machine's drift during the run falls on
-// all of them alike.
-std::vector<double> Repaints(const std::vector<Subject>& subjects) {
-    std::vector<std::vector<double>> times(subjects.size());
-    for (int i = 0; i < kRepaints; ++i)
-        for (size_t k = 0; k < subjects.size(); ++k) {
-            ShowAlone(subjects, k);
-            const double start = Now();
-            InvalidateRect(subjects[k].window, nullptr, FALSE);
-            UpdateWindow(subjects[k].window);
-            times[k].push_back(Now() - start);
-        }
-    std::vector<double> medians;
-    for (auto& t : times) {
-        std::nth_element(t.begin(), t.begin() + kRepaints / 2, t.end());
-        medians.push_back(t[kRepaints / 2]);
-    }
-    return medians;
-}
-
 void BackToTop(const Subject& s) {
     for (int last = -1; s.top() != 0 && s.top() != last;) {
         last = s.top();
@@ -149,7 +128,13 @@ int main() {
         HWND list = bench::MakePlayerList(frame, rows, "Lobby");
         subjects.push_back({list, [list] { return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0)); }});
     }
-    const std::vector<double> repaint = Repaints(subjects);
+    const std::vector<double> repaint = bench::MediansByTurns(
+        subjects.size(), kRepaints,
+        [&](size_t k) {
+            InvalidateRect(subjects[k].window, nullptr, FALSE);
+            UpdateWindow(subjects[k].window);
+        },
+        [&](size_t k) { ShowAlone(subjects, k); });
     auto ours = [](int i) { return static_cast<size_t>(i); };
     auto platform = [](int i) { return static_cast<size_t>(kSizes + i); };
     std::vector<Pages> pages(subjects.size());
