@@ -415,6 +415,7 @@ private:
     };
     Handover BeginHandover();
     void EndHandover(const Handover& before, SlotRef node);
+    void EndHandover(const Handover& before) { EndHandover(before, before.node); }
     void RefreshAfterHandover();
     void UpdateScroll();
     bool RowsFillArea(int top);

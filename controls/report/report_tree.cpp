@@ -288,7 +288,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
     fields.textColor = textColor;
     const uint32_t slot = InsertStored(items.Size(), fields);
     if (slot == kNil) {
-        EndHandover(focused, focused.node);
+        EndHandover(focused);
         return 0;
     }
     slots[slot].span = spanSubItem;
@@ -306,7 +306,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
                     if (!slots[slot].notified) NotifyDelete(slot);
                     if (Alive(self)) RemoveStored(slot);
                 }
-                EndHandover(focused, focused.node);
+                EndHandover(focused);
                 return 0;
             }
         } else if (insertAfter != LastChild) {
@@ -330,7 +330,7 @@ NodeHandle ReportModel::InsertItem(const char* text, int image, int check, int t
     if (parent != kRootSlot && Visible(parent)) RedrawButton(parent);
     FixTouchedIndents();
     const NodeHandle handle = HandleOf(slot);
-    EndHandover(focused, focused.node);
+    EndHandover(focused);
     return handle;
 }
 
@@ -440,7 +440,7 @@ bool ReportModel::SortItems(int subItem, bool ascending) {
     if (TreeShown()) {
         const Handover focused = BeginHandover();
         SortChildren(subItem, RootNode, ascending, true);
-        EndHandover(focused, focused.node);
+        EndHandover(focused);
     } else {
         if (rows.Size() == 0) return false;
         SortRows(subItem, 0, rows.Size() - 1, ascending);
