@@ -31,14 +31,15 @@ export WINEDLLOVERRIDES="mscoree="
 WINE_STARTED_PIDS=()
 WINE_IN_SESSION=""
 # What a prefix is made with; a prefix made otherwise is made again.
-WINE_PREFIX_RECIPE="sandboxed, unmanaged windows, no crash dialog"
+WINE_PREFIX_RECIPE="sandboxed at every depth, unmanaged windows, no crash dialog"
 
 # Replace the prefix's links into the real home directory with plain folders,
-# so that nothing a test does can reach the user's files.
+# at every depth (AppData\Roaming\Microsoft\Windows\Templates is one), so
+# that nothing a test does can reach the user's files.
 wine_sandbox() {
   local d
-  for d in "$WINEPREFIX"/drive_c/users/*/*; do
-    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+  find "$WINEPREFIX/drive_c/users" -type l -print0 | while IFS= read -r -d '' d; do
+    rm -f "$d" && mkdir -p "$d"
   done
 }
 
