@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 extern "C" LONG NTAPI NtDeleteKey(HANDLE key);
@@ -88,12 +89,15 @@ std::string UnixPath(const std::wstring& wide) {
     return s;
 }
 
-// Wine starts a Unix program given by its Unix path.
-bool RunUnix(const char* program, std::string command) {
-    STARTUPINFOA si = {};
+// Wine starts a Unix program given by its Unix path; `command` is UTF-8, as Unix paths are.
+bool RunUnix(const char* program, const std::string& command) {
+    STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
-    if (!CreateProcessA(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    std::wstring line(command.size() + 1, L'\0');
+    line.resize(MultiByteToWideChar(CP_UTF8, 0, command.c_str(), -1, &line[0], static_cast<int>(line.size())));
+    if (!CreateProcessW(Wide(program).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
     WaitForSingleObject(pi.hProcess, 10000);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -191,14 +195,17 @@ void RemoveAll(const std::string& path) {
     if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) RemoveEntry(wide);
 }
 
+// Split wide: a byte of a double-byte character can be "\\".
 void MakeDirs(const std::string& path) {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    std::wstring wide = Wide(path);
+    for (size_t i = 3; i <= wide.size(); ++i)
+        if (i == wide.size() || wide[i] == L'\\') CreateDirectoryW(wide.substr(0, i).c_str(), nullptr);
 }
 
 void MakeFile(const std::string& path, const std::string& content) {
-    MakeDirs(path.substr(0, path.find_last_of('\\')));
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring wide = Wide(path);
+    MakeDirs(Narrow(wide.substr(0, wide.find_last_of(L'\\'))));
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
     DWORD written;
     WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -248,6 +255,20 @@ bool MakeUnixSymlink(const std::string& target, const std::string& link) {
     for (int i = 0; i < 100; ++i, Sleep(20))
         if (Attributes(link) != INVALID_FILE_ATTRIBUTES) return true;
     return false;
+}
+
+MappedDrive::MappedDrive(char letter, const std::string& target) {
+    char prefix[MAX_PATH] = {};
+    GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    link = std::string(prefix) + "/dosdevices/" + char(tolower(letter)) + ":";
+    RunUnix("/bin/ln", "/bin/ln -sfn \"" + UnixPath(Wide(target)) + "\" \"" + link + "\"");
+    for (int i = 0; i < 100 && !Exists(std::string(1, letter) + ":\\"); ++i) Sleep(20);
+    Sleep(1100);  // Wine reads the drives' places again once a second
+}
+
+MappedDrive::~MappedDrive() {
+    RunUnix("/bin/rm", "/bin/rm -f \"" + link + "\"");
+    Sleep(1100);
 }
 
 static const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
@@ -397,8 +418,11 @@ DWORD Process::WaitExit(DWORD timeoutMs) {
 HWND Process::WaitMessageBox(const std::string& text, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     do {
-        for (HWND box : TopLevelWindowsOf(info.dwProcessId, "#32770"))
-            if (IsWindowVisible(box) && StaticTextOf(box) == text) return box;
+        for (HWND box : TopLevelWindowsOf(info.dwProcessId, "#32770")) {
+            std::string shown = IsWindowVisible(box) ? StaticTextOf(box) : std::string();
+            if (shown == text) return box;
+            if (!shown.empty()) return nullptr;
+        }
         if (WaitForSingleObject(info.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;

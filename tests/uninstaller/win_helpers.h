@@ -64,6 +64,18 @@ private:
     bool hadValue = false;
 };
 
+// Drive `letter` of the prefix leads to `target` (a Windows path) while it lives.
+class MappedDrive {
+public:
+    MappedDrive(char letter, const std::string& target);
+    ~MappedDrive();
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+
+private:
+    std::string link;
+};
+
 // Registry under `root`.
 void SetRegString(HKEY root, const std::string& key, const char* value, const std::string& data);
 bool KeyExists(HKEY root, const std::string& key);
@@ -90,8 +102,9 @@ public:
     // Exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitExit(DWORD timeoutMs);
 
-    // A top-level "#32770" of the process whose static text equals `text`.
-    HWND WaitMessageBox(const std::string& text, DWORD timeoutMs = 15000);
+    // A top-level "#32770" of the process whose static text equals `text`. Waits long: only
+    // the program's end or a box with another text (a known point reached) ends it early.
+    HWND WaitMessageBox(const std::string& text, DWORD timeoutMs = 180000);
     HWND FindWindowOfClass(const char* className) const;
     // Any message box of the process, and its text ("" when there is none).
     std::string CurrentMessageBoxText() const;
