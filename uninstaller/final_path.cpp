@@ -1,39 +1,42 @@
 #include "uninstaller/final_path.h"
 
+#include <winternl.h>
+
 #include <vector>
+
+#include "uninstaller/plan_logic.h"
 
 namespace uninst {
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(n > 0 ? n : 0, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
+namespace {
+
+// The object's own name. Wine gives it as "\??\C:\..." beyond the MAX_PATH that its
+// GetFinalPathNameByHandleW stops at; Windows, which has no such limit, gives a device path.
+std::wstring ObjectName(HANDLE file) {
+    std::vector<unsigned char> buffer(sizeof(OBJECT_NAME_INFORMATION) + 65536);
+    ULONG size = 0;
+    if (NtQueryObject(file, ObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &size) != 0)
+        return std::wstring();
+    const UNICODE_STRING& name = reinterpret_cast<const OBJECT_NAME_INFORMATION*>(buffer.data())->Name;
+    std::wstring text(name.Buffer, name.Length / sizeof(wchar_t));
+    return text.compare(0, 4, L"\\??\\") == 0 ? L"\\\\?\\" + text.substr(4) : std::wstring();
 }
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int size = static_cast<int>(text.size());
-    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(n > 0 ? n : 0, '\0');
-    if (n > 0) WideCharToMultiByte(CP_ACP, 0, text.data(), size, &narrow[0], n, nullptr, nullptr);
-    return narrow;
-}
+}  // namespace
 
 std::wstring FinalPathOf(HANDLE file) {
     wchar_t small[MAX_PATH + 16];
     DWORD len = GetFinalPathNameByHandleW(file, small, MAX_PATH + 16, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (len == 0) return std::wstring();
+    if (len == 0) return GetLastError() == ERROR_MORE_DATA ? ObjectName(file) : std::wstring();
     if (len < MAX_PATH + 16) return std::wstring(small, len);
     std::vector<wchar_t> large(len + 1);
     DWORD again = GetFinalPathNameByHandleW(file, large.data(), len + 1, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     return (again == 0 || again > len) ? std::wstring() : std::wstring(large.data(), again);
 }
 
-win::FileHandle OpenEntry(const std::wstring& path, DWORD access, bool follow) {
+win::FileHandle OpenEntry(const std::wstring& path, DWORD access, bool follow, DWORD share) {
     DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    return win::FileHandle(CreateFileW(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, flags, nullptr));
+    return win::FileHandle(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
 }
 
 std::wstring FollowedFinalPath(const std::wstring& path) {
@@ -47,11 +50,14 @@ std::wstring DosPath(const std::wstring& finalPath) {
     return finalPath;
 }
 
-bool IsEntryOf(const std::wstring& final, const std::wstring& dir, const std::wstring& name) {
+bool IsEntryOf(const std::wstring& final, const std::wstring& dir, const std::wstring& name, bool nameIgnoringCase) {
     if (dir.empty() || name.empty()) return false;
     size_t sep = dir.back() == L'\\' ? 0 : 1;
-    return final.size() == dir.size() + sep + name.size() && final.compare(0, dir.size(), dir) == 0 &&
-           (sep == 0 || final[dir.size()] == L'\\') && final.compare(dir.size() + sep, name.size(), name) == 0;
+    if (final.size() != dir.size() + sep + name.size() || final.compare(0, dir.size(), dir) != 0 ||
+        (sep == 1 && final[dir.size()] != L'\\'))
+        return false;
+    return nameIgnoringCase ? SameTextIgnoringCase(final.substr(dir.size() + sep), name)
+                            : final.compare(dir.size() + sep, name.size(), name) == 0;
 }
 
 }  // namespace uninst

@@ -24,81 +24,75 @@ namespace {
 struct DerivedFolder {
     const KNOWNFOLDERID* id;
     const KNOWNFOLDERID* base;
-    const char* tail;
+    const wchar_t* tail;
 };
 const DerivedFolder kDerivedFolders[] = {
-    {&FOLDERID_UserProgramFiles, &FOLDERID_LocalAppData, "Programs"},
-    {&FOLDERID_UserProgramFilesCommon, &FOLDERID_UserProgramFiles, "Common"},
-    {&FOLDERID_LocalAppDataLow, &FOLDERID_Profile, "AppData\\LocalLow"},
-    {&FOLDERID_QuickLaunch, &FOLDERID_RoamingAppData, "Microsoft\\Internet Explorer\\Quick Launch"},
-    {&FOLDERID_UserPinned, &FOLDERID_QuickLaunch, "User Pinned"},
-    {&FOLDERID_ImplicitAppShortcuts, &FOLDERID_UserPinned, "ImplicitAppShortcuts"},
-    {&FOLDERID_SkyDrive, &FOLDERID_Profile, "OneDrive"},
-    {&FOLDERID_SkyDriveDocuments, &FOLDERID_SkyDrive, "Documents"},
-    {&FOLDERID_SkyDrivePictures, &FOLDERID_SkyDrive, "Pictures"},
-    {&FOLDERID_SkyDriveCameraRoll, &FOLDERID_SkyDrivePictures, "Camera Roll"},
-    {&FOLDERID_CameraRoll, &FOLDERID_Pictures, "Camera Roll"},
-    {&FOLDERID_SavedPictures, &FOLDERID_Pictures, "Saved Pictures"},
-    {&FOLDERID_Screenshots, &FOLDERID_Pictures, "Screenshots"},
-    {&FOLDERID_Objects3D, &FOLDERID_Profile, "3D Objects"},
-    {&FOLDERID_AccountPictures, &FOLDERID_RoamingAppData, "Microsoft\\Windows\\AccountPictures"},
-    {&FOLDERID_Libraries, &FOLDERID_RoamingAppData, "Microsoft\\Windows\\Libraries"},
+    {&FOLDERID_UserProgramFiles, &FOLDERID_LocalAppData, L"Programs"},
+    {&FOLDERID_UserProgramFilesCommon, &FOLDERID_UserProgramFiles, L"Common"},
+    {&FOLDERID_LocalAppDataLow, &FOLDERID_Profile, L"AppData\\LocalLow"},
+    {&FOLDERID_QuickLaunch, &FOLDERID_RoamingAppData, L"Microsoft\\Internet Explorer\\Quick Launch"},
+    {&FOLDERID_UserPinned, &FOLDERID_QuickLaunch, L"User Pinned"},
+    {&FOLDERID_ImplicitAppShortcuts, &FOLDERID_UserPinned, L"ImplicitAppShortcuts"},
+    {&FOLDERID_SkyDrive, &FOLDERID_Profile, L"OneDrive"},
+    {&FOLDERID_SkyDriveDocuments, &FOLDERID_SkyDrive, L"Documents"},
+    {&FOLDERID_SkyDrivePictures, &FOLDERID_SkyDrive, L"Pictures"},
+    {&FOLDERID_SkyDriveCameraRoll, &FOLDERID_SkyDrivePictures, L"Camera Roll"},
+    {&FOLDERID_CameraRoll, &FOLDERID_Pictures, L"Camera Roll"},
+    {&FOLDERID_SavedPictures, &FOLDERID_Pictures, L"Saved Pictures"},
+    {&FOLDERID_Screenshots, &FOLDERID_Pictures, L"Screenshots"},
+    {&FOLDERID_Objects3D, &FOLDERID_Profile, L"3D Objects"},
+    {&FOLDERID_AccountPictures, &FOLDERID_RoamingAppData, L"Microsoft\\Windows\\AccountPictures"},
+    {&FOLDERID_Libraries, &FOLDERID_RoamingAppData, L"Microsoft\\Windows\\Libraries"},
 };
 
-const char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 constexpr size_t kPathCapacity = 259;
 
-// Letter case folded by the system's rules, not only for ASCII letters.
-std::string UpperPath(std::string path) {
-    if (!path.empty()) CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
-    return path;
-}
-
 // Full, long-name, normalised form; "" when the path cannot be resolved.
-std::string Resolve(const std::string& path) {
-    char full[MAX_PATH] = {};
-    DWORD len = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (len == 0 || len >= MAX_PATH) return std::string();
-    char longName[MAX_PATH] = {};
-    len = GetLongPathNameA(full, longName, MAX_PATH);
+std::wstring Resolve(const std::wstring& path) {
+    wchar_t full[MAX_PATH] = {};
+    DWORD len = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    if (len == 0 || len >= MAX_PATH) return std::wstring();
+    wchar_t longName[MAX_PATH] = {};
+    len = GetLongPathNameW(full, longName, MAX_PATH);
     return NormalizeDirText((len == 0 || len >= MAX_PATH) ? full : longName);
 }
 
 // Where the folder really is once links on the way are followed; "" when it cannot be opened.
-std::string FinalText(const std::string& path) {
-    std::wstring final = FollowedFinalPath(Widen(path));
-    return final.empty() ? std::string() : NormalizeDirText(Narrow(DosPath(final)));
+std::wstring FinalText(const std::wstring& path) {
+    std::wstring final = FollowedFinalPath(path);
+    return final.empty() ? std::wstring() : NormalizeDirText(DosPath(final));
 }
 
 // What "DIR" is compared with, each by its reported path and by its final one.
 struct Guard {
-    std::vector<std::string> folders;       // refused with their parents
-    std::vector<std::string> systemTrees;   // refused with everything in them
-    std::vector<std::string> profileRoots;  // the folders that hold the profiles
-    std::vector<std::string> profileTails;  // special folders within a profile, relative
-    std::vector<std::string> machineNames;  // this computer's names, upper case
+    std::vector<std::wstring> folders;       // refused with their parents
+    std::vector<std::wstring> systemTrees;   // refused with everything in them
+    std::vector<std::wstring> profileRoots;  // the folders that hold the profiles
+    std::vector<std::wstring> profileTails;  // special folders within a profile, relative
+    std::vector<std::wstring> machineNames;  // this computer's names
 };
 
-void AddBothForms(std::vector<std::string>& list, const std::string& path) {
-    std::string resolved = path.empty() ? std::string() : Resolve(path);
+void AddBothForms(std::vector<std::wstring>& list, const std::wstring& path) {
+    std::wstring resolved = path.empty() ? std::wstring() : Resolve(path);
     if (resolved.empty()) return;
-    list.push_back(UpperPath(resolved));
-    std::string final = FinalText(resolved);
-    if (!final.empty() && UpperPath(final) != list.back()) list.push_back(UpperPath(final));
+    list.push_back(resolved);
+    std::wstring final = FinalText(resolved);
+    if (!final.empty() && final != resolved) list.push_back(final);
 }
 
-std::string KnownFolderPath(const KNOWNFOLDERID& id) {
+std::wstring KnownFolderPath(const KNOWNFOLDERID& id, DWORD flags = 0) {
     PWSTR wide = nullptr;
-    std::string path;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &wide)) && wide) path = Narrow(wide);
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY | flags, nullptr, &wide)) && wide) path = wide;
     CoTaskMemFree(wide);
     return path;
 }
 
 // Every folder of the platform's register of known folders that has a path, and the
 // derived ones; false when the register cannot be read.
-bool KnownFolders(std::vector<std::string>* paths) {
+bool KnownFolders(std::vector<std::wstring>* paths) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IKnownFolderManager* manager = nullptr;
     KNOWNFOLDERID* ids = nullptr;
@@ -110,15 +104,15 @@ bool KnownFolders(std::vector<std::string>* paths) {
     CoTaskMemFree(ids);
     if (manager) manager->Release();
     if (SUCCEEDED(com)) CoUninitialize();
-    std::vector<std::pair<const KNOWNFOLDERID*, std::string>> derived;
+    std::vector<std::pair<const KNOWNFOLDERID*, std::wstring>> derived;
     auto pathOf = [&](const KNOWNFOLDERID* id) {
         for (const auto& d : derived)
             if (IsEqualGUID(*d.first, *id)) return d.second;
         return KnownFolderPath(*id);
     };
     for (const DerivedFolder& row : kDerivedFolders) {
-        std::string base = pathOf(row.base);
-        if (KnownFolderPath(*row.id).empty() && !base.empty()) derived.push_back({row.id, base + "\\" + row.tail});
+        std::wstring base = pathOf(row.base);
+        if (KnownFolderPath(*row.id).empty() && !base.empty()) derived.push_back({row.id, base + L"\\" + row.tail});
     }
     for (const auto& d : derived) paths->push_back(d.second);
     return read;
@@ -126,57 +120,62 @@ bool KnownFolders(std::vector<std::string>* paths) {
 
 // A 32-bit process on 64-bit Windows is told of "Program Files (x86)" only; the 64-bit
 // folders are named by the environment and by the registry's 64-bit view.
-void AddProgramFiles64(std::vector<std::string>* paths) {
-    char value[MAX_PATH] = {};
-    for (const char* name : {"ProgramW6432", "CommonProgramW6432"}) {
-        DWORD len = GetEnvironmentVariableA(name, value, MAX_PATH);
+void AddProgramFiles64(std::vector<std::wstring>* paths) {
+    wchar_t value[MAX_PATH] = {};
+    for (const wchar_t* name : {L"ProgramW6432", L"CommonProgramW6432"}) {
+        DWORD len = GetEnvironmentVariableW(name, value, MAX_PATH);
         if (len > 0 && len < MAX_PATH) paths->push_back(value);
     }
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
         return;
-    for (const char* name : {"ProgramFilesDir", "CommonFilesDir", "ProgramW6432Dir", "CommonW6432Dir"}) {
-        DWORD size = sizeof(value) - 1, type = 0;
-        std::fill(value, value + MAX_PATH, '\0');
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+    for (const wchar_t* name : {L"ProgramFilesDir", L"CommonFilesDir", L"ProgramW6432Dir", L"CommonW6432Dir"}) {
+        DWORD size = sizeof(value) - sizeof(wchar_t), type = 0;
+        std::fill(value, value + MAX_PATH, L'\0');
+        if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
             (type != REG_SZ && type != REG_EXPAND_SZ))
             continue;
-        char expanded[MAX_PATH] = {};
-        DWORD len = ExpandEnvironmentStringsA(value, expanded, MAX_PATH);
+        wchar_t expanded[MAX_PATH] = {};
+        DWORD len = ExpandEnvironmentStringsW(value, expanded, MAX_PATH);
         if (len > 0 && len <= MAX_PATH) paths->push_back(expanded);
     }
     RegCloseKey(key);
 }
 
-void AddMachineNames(std::vector<std::string>* names) {
+std::wstring HostName(std::wstring host) {
+    if (!host.empty() && host.back() == L'.') host.pop_back();  // "name." is "name"
+    return host;
+}
+
+void AddMachineNames(std::vector<std::wstring>* names) {
     for (COMPUTER_NAME_FORMAT format :
          {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified, ComputerNamePhysicalNetBIOS,
           ComputerNamePhysicalDnsHostname, ComputerNamePhysicalDnsFullyQualified}) {
-        char name[MAX_PATH] = {};
+        wchar_t name[MAX_PATH] = {};
         DWORD size = MAX_PATH;
-        if (GetComputerNameExA(format, name, &size) && name[0]) names->push_back(UpperAscii(name));
+        if (GetComputerNameExW(format, name, &size) && name[0]) names->push_back(HostName(name));
     }
 }
 
 // False when the register of known folders cannot be read: then nothing is safe.
 bool LoadGuard(Guard* guard) {
-    std::vector<std::string> reported;
+    std::vector<std::wstring> reported;
     if (!KnownFolders(&reported)) return false;
     AddProgramFiles64(&reported);
-    char path[MAX_PATH] = {};
-    if (GetTempPathA(MAX_PATH, path)) reported.push_back(path);
-    for (const std::string& folder : reported) AddBothForms(guard->folders, folder);
-    if (GetWindowsDirectoryA(path, MAX_PATH)) AddBothForms(guard->systemTrees, path);
-    if (GetSystemDirectoryA(path, MAX_PATH)) AddBothForms(guard->systemTrees, path);
+    wchar_t path[MAX_PATH] = {};
+    if (GetTempPathW(MAX_PATH, path)) reported.push_back(path);
+    for (const std::wstring& folder : reported) AddBothForms(guard->folders, folder);
+    if (GetWindowsDirectoryW(path, MAX_PATH)) AddBothForms(guard->systemTrees, path);
+    if (GetSystemDirectoryW(path, MAX_PATH)) AddBothForms(guard->systemTrees, path);
     for (const KNOWNFOLDERID* id : {&FOLDERID_Windows, &FOLDERID_System, &FOLDERID_SystemX86})
         AddBothForms(guard->systemTrees, KnownFolderPath(*id));
     guard->folders.insert(guard->folders.end(), guard->systemTrees.begin(), guard->systemTrees.end());
-    std::vector<std::string> profiles;
+    std::vector<std::wstring> profiles;
     AddBothForms(profiles, KnownFolderPath(FOLDERID_Profile));
-    for (const std::string& profile : profiles) {
-        std::string root = ParentPath(profile);
+    for (const std::wstring& profile : profiles) {
+        std::wstring root = ParentPath(profile);
         if (ClassifyDir(root) == DirSyntax::Absolute) guard->profileRoots.push_back(root);
-        for (const std::string& folder : guard->folders)
+        for (const std::wstring& folder : guard->folders)
             if (folder.size() > profile.size() + 1 && IsSameOrParentPath(profile, folder))
                 guard->profileTails.push_back(folder.substr(profile.size() + 1));
     }
@@ -185,36 +184,37 @@ bool LoadGuard(Guard* guard) {
 }
 
 // Any user's profile, or a special folder within it: what ours has, theirs has too.
-bool IsInOtherProfile(const std::string& dir, const Guard& guard) {
-    for (const std::string& root : guard.profileRoots) {
+bool IsInOtherProfile(const std::wstring& dir, const Guard& guard) {
+    for (const std::wstring& root : guard.profileRoots) {
         if (dir.size() <= root.size() + 1 || !IsSameOrParentPath(root, dir)) continue;
-        std::string rest = dir.substr(root.size() + 1);
-        size_t slash = rest.find('\\');
-        if (slash == std::string::npos) return true;  // a profile itself
-        for (const std::string& tail : guard.profileTails)
+        std::wstring rest = dir.substr(root.size() + 1);
+        size_t slash = rest.find(L'\\');
+        if (slash == std::wstring::npos) return true;  // a profile itself
+        for (const std::wstring& tail : guard.profileTails)
             if (IsSameOrParentPath(rest.substr(slash + 1), tail)) return true;
     }
     return false;
 }
 
-bool IsProtected(const std::string& path, const Guard& guard) {
-    std::string dir = UpperPath(path);
-    for (const std::string& folder : guard.folders)
+bool IsProtected(const std::wstring& dir, const Guard& guard) {
+    for (const std::wstring& folder : guard.folders)
         if (IsSameOrParentPath(dir, folder)) return true;
-    for (const std::string& tree : guard.systemTrees)
+    for (const std::wstring& tree : guard.systemTrees)
         if (IsSameOrParentPath(tree, dir)) return true;
     return IsInOtherProfile(dir, guard) || IsInVolumeSystemFolder(dir);
 }
 
 // A share of this machine by a name it answers to: what it leads to is not known here.
-bool IsShareOfThisMachine(const std::string& path, const Guard& guard) {
-    std::string host = UpperAscii(UncHost(path));
+bool IsShareOfThisMachine(const std::wstring& path, const Guard& guard) {
+    std::wstring host = HostName(UncHost(path));
     if (host.empty()) return false;
-    return IsLoopbackHost(host) ||
-           std::find(guard.machineNames.begin(), guard.machineNames.end(), host) != guard.machineNames.end();
+    if (IsLoopbackHost(host)) return true;
+    for (const std::wstring& name : guard.machineNames)
+        if (SameTextIgnoringCase(name, host)) return true;
+    return false;
 }
 
-bool IsAllowed(const std::string& path, const Guard& guard) {
+bool IsAllowed(const std::wstring& path, const Guard& guard) {
     return ClassifyDir(path) == DirSyntax::Absolute && !IsAdministrativeShare(path) &&
            !IsShareOfThisMachine(path, guard) && !IsProtected(path, guard);
 }
@@ -227,8 +227,8 @@ struct FileIdentity {
     }
 };
 
-bool IdentityOf(const std::string& path, FileIdentity* id) {
-    win::FileHandle h = OpenEntry(Widen(path), FILE_READ_ATTRIBUTES, true);
+bool IdentityOf(const std::wstring& path, FileIdentity* id) {
+    win::FileHandle h = OpenEntry(path, FILE_READ_ATTRIBUTES, true);
     BY_HANDLE_FILE_INFORMATION info;
     if (!h || !GetFileInformationByHandle(h.Get(), &info)) return false;
     // A file system without file ids reports 0, which would match every such folder.
@@ -237,67 +237,68 @@ bool IdentityOf(const std::string& path, FileIdentity* id) {
     return true;
 }
 
-bool IsFolderPath(const std::string& path) {
+bool IsFolderPath(const std::wstring& path) {
     DirSyntax kind = ClassifyDir(path);
     return kind == DirSyntax::Absolute || kind == DirSyntax::Root;
 }
 
-std::string LocalPathByIdentity(const std::string& unc, const Guard& guard) {
-    std::map<FileIdentity, std::string> known;  // the protected folders and all their parents
-    std::set<std::string> seen;
+std::wstring LocalPathByIdentity(const std::wstring& unc, const Guard& guard) {
+    std::map<FileIdentity, std::wstring> known;  // the protected folders and all their parents
+    std::set<std::wstring> seen;
     for (const auto* list : {&guard.folders, &guard.systemTrees, &guard.profileRoots})
-        for (const std::string& folder : *list)
-            for (std::string at = folder; IsFolderPath(at) && seen.insert(at).second; at = ParentPath(at)) {
+        for (const std::wstring& folder : *list)
+            for (std::wstring at = folder; IsFolderPath(at) && seen.insert(at).second; at = ParentPath(at)) {
                 FileIdentity id;
                 if (IdentityOf(at, &id)) known.emplace(id, at);
             }
     // The deepest folder on the path that is one of them, with the rest of the path.
-    std::string at = unc, rest;
+    std::wstring at = unc, rest;
     for (; IsFolderPath(at); at = ParentPath(at)) {
         FileIdentity id;
         auto found = IdentityOf(at, &id) ? known.find(id) : known.end();
         if (found != known.end()) return found->second + rest;
         if (ClassifyDir(at) == DirSyntax::Root) break;
-        rest = at.substr(at.find_last_of('\\')) + rest;
+        rest = at.substr(at.find_last_of(L'\\')) + rest;
     }
-    return std::string();
+    return std::wstring();
 }
 
-// The checks of a path as given and as the system resolves it; a path to a share is
-// checked again as the local path it leads to, where it leads back to this machine.
-bool IsAllowedEverywhere(const std::string& path, const Guard& guard) {
+// The checks of a path as given and as the system resolves it; a path to a share, by
+// whatever name, is checked again as the local path it leads to, where it leads back
+// to this machine.
+bool IsAllowedEverywhere(const std::wstring& path, const Guard& guard) {
     if (!IsAllowed(path, guard)) return false;
     if (UncHost(path).empty()) return true;
-    std::string local = LocalPathByIdentity(path, guard);
+    std::wstring local = LocalPathByIdentity(path, guard);
     return local.empty() || IsAllowed(local, guard);
 }
 
 }  // namespace
 
-bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath) {
+bool CheckInstallDirectory(const std::wstring& dir, std::wstring* resolved, std::wstring* finalPath) {
     // A value cut to fit its buffer names another folder, often a parent of the right one.
     if (dir.size() > kPathCapacity) return false;
-    std::string normalized = NormalizeDirText(dir);
+    std::wstring normalized = NormalizeDirText(dir);
     if (ClassifyDir(normalized) != DirSyntax::Absolute) return false;
-    std::string full = Resolve(normalized);  // folds "." and ".." and short names
+    std::wstring full = Resolve(normalized);  // folds "." and ".." and short names
     Guard guard;
     if (!LoadGuard(&guard) || !IsAllowedEverywhere(full, guard)) return false;
     std::wstring final;
-    DWORD attributes = GetFileAttributesW(Widen(full).c_str());
+    DWORD attributes = GetFileAttributesW(full.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-        final = FollowedFinalPath(Widen(full));
-        if (!final.empty() && !IsAllowedEverywhere(NormalizeDirText(Narrow(DosPath(final))), guard)) return false;
+        final = FollowedFinalPath(full);
+        if (!final.empty() && !IsAllowedEverywhere(NormalizeDirText(DosPath(final)), guard)) return false;
     }
     if (resolved) *resolved = full;
     if (finalPath) *finalPath = final;
     return true;
 }
 
-std::string LocalPathOfShare(const std::string& uncPath) {
+std::wstring LocalPathOfShare(const std::wstring& uncPath) {
     Guard guard;
-    std::string path = NormalizeDirText(uncPath);
-    return LoadGuard(&guard) && !UncHost(path).empty() ? LocalPathByIdentity(path, guard) : std::string();
+    std::wstring path = NormalizeDirText(uncPath);
+    return LoadGuard(&guard) && !UncHost(path).empty() ? LocalPathByIdentity(path, guard) : std::wstring();
 }
 
 }  // namespace uninst

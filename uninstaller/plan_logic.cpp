@@ -1,10 +1,6 @@
 #include "uninstaller/plan_logic.h"
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -23,20 +19,7 @@ bool BeginsWith(const std::basic_string<Char>& text, const Char* prefix) {
 
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-#if defined(_WIN32)
-    int size = static_cast<int>(a.size());
-    return CompareStringOrdinal(a.data(), size, b.data(), size, TRUE) == CSTR_EQUAL;
-#else
-    auto upper = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
-#endif
-}
-
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+wchar_t UpperChar(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 // atoi: leading white space, optional sign, digits; anything else ends the number.
 int ReadInt(const char* p) {
@@ -48,11 +31,37 @@ int ReadInt(const char* p) {
     return static_cast<int>(negative ? 0u - value : value);
 }
 
+// The end of the server name and of the share name of "\\server\share\..."; npos where absent.
+size_t ServerEnd(const std::wstring& n) { return BeginsWith(n, L"\\\\") ? n.find(L'\\', 2) : std::wstring::npos; }
+
+std::wstring Component(const std::wstring& n, size_t separator) {
+    size_t end = n.find(L'\\', separator + 1);
+    return n.substr(separator + 1, end == std::wstring::npos ? std::wstring::npos : end - separator - 1);
+}
+
+// "::1" in any spelling: zero groups, then a last group of 1.
+bool IsLoopbackIpv6(const std::wstring& address) {
+    return address.find(L':') != std::wstring::npos && address.find_first_not_of(L"0:") == address.size() - 1 &&
+           address.back() == L'1';
+}
+
 }  // namespace
+
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+#if defined(_WIN32)
+    int size = static_cast<int>(a.size());
+    return CompareStringOrdinal(a.data(), size, b.data(), size, TRUE) == CSTR_EQUAL;
+#else
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+    return true;
+#endif
+}
 
 bool KeepList::Contains(const std::wstring& fileName) const {
     for (const std::wstring& name : names)
-        if (SameNameIgnoringCase(name, fileName)) return true;
+        if (SameTextIgnoringCase(name, fileName)) return true;
     return false;
 }
 
@@ -68,8 +77,10 @@ std::vector<std::wstring> SplitProfileLines(const std::wstring& text) {
         }
         piece += c;
         if (c == L'\n' || piece.size() == kMaxLinePiece) {
-            lines.push_back(piece);
-            piece.clear();
+            // A piece never ends between the two halves of a surrogate pair.
+            bool splitsPair = c >= 0xD800 && c <= 0xDBFF;
+            lines.push_back(splitsPair ? piece.substr(0, piece.size() - 1) : piece);
+            piece = splitsPair ? std::wstring(1, c) : std::wstring();
         }
     }
     if (!piece.empty()) lines.push_back(piece);
@@ -95,8 +106,8 @@ void ParseKeepList(const std::wstring& text, KeepList& keep) {
     }
 }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text) c = UpperChar(c);
+std::wstring UpperAscii(std::wstring text) {
+    for (wchar_t& c : text) c = UpperChar(c);
     return text;
 }
 
@@ -114,123 +125,108 @@ Rgb ParseColour(const std::string& text) {
                static_cast<unsigned char>(fields[2] & 0xFF)};
 }
 
-std::string FormatBounded(size_t capacity, const char* format, ...) {
-    std::vector<char> buffer(capacity + 1);
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
-    return std::string(buffer.data());
-}
-
-std::string FormatIfFits(size_t capacity, const char* format, ...) {
-    std::vector<char> buffer(capacity + 1);
-    va_list args;
-    va_start(args, format);
-    int len = std::vsnprintf(buffer.data(), buffer.size(), format, args);
-    va_end(args);
-    return (len < 0 || static_cast<size_t>(len) > capacity) ? std::string() : std::string(buffer.data(), len);
-}
-
-std::string Bounded(std::string text, size_t capacity) {
-    if (text.size() > capacity) text.resize(capacity);
+std::wstring Bounded(std::wstring text, size_t capacity) {
+    if (text.size() <= capacity) return text;
+    bool splitsPair = capacity > 0 && text[capacity - 1] >= 0xD800 && text[capacity - 1] <= 0xDBFF;
+    text.resize(splitsPair ? capacity - 1 : capacity);
     return text;
 }
 
-std::string NormalizeDirText(const std::string& dir) {
-    std::string s = dir;
-    std::replace(s.begin(), s.end(), '/', '\\');
+std::wstring JoinIfFits(size_t capacity, std::initializer_list<std::wstring> parts) {
+    std::wstring whole;
+    for (const std::wstring& part : parts) whole += part;
+    return whole.size() > capacity ? std::wstring() : whole;
+}
+
+std::wstring NormalizeDirText(const std::wstring& dir) {
+    std::wstring s = dir;
+    std::replace(s.begin(), s.end(), L'/', L'\\');
     // Leading blanks would be part of a relative name; only trailing ones are dropped.
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\\')) s.pop_back();
-    std::string out;
+    while (!s.empty() && (s.back() == L' ' || s.back() == L'\t' || s.back() == L'\\')) s.pop_back();
+    std::wstring out;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i >= 2 && s[i - 1] == '\\') continue;  // "\\" lead-in kept, runs folded
+        if (s[i] == L'\\' && i >= 2 && s[i - 1] == L'\\') continue;  // "\\" lead-in kept, runs folded
         out += s[i];
     }
-    if (out.size() == 2 && out[1] == ':' && s.size() < dir.size() && dir.find_first_of("\\/") == 2) out += '\\';
+    if (out.size() == 2 && out[1] == L':' && s.size() < dir.size() && dir.find_first_of(L"\\/") == 2) out += L'\\';
     return out;
 }
 
-DirSyntax ClassifyDir(const std::string& n) {
+DirSyntax ClassifyDir(const std::wstring& n) {
     if (n.empty()) return DirSyntax::Empty;
-    if (BeginsWith(n, "\\\\?\\") || BeginsWith(n, "\\\\.\\") || n == "\\\\?" || n == "\\\\.") return DirSyntax::Device;
-    if (BeginsWith(n, "\\\\")) {
-        size_t serverEnd = n.find('\\', 2);
-        if (serverEnd == std::string::npos || serverEnd == 2) return DirSyntax::Relative;  // "\\server" alone
-        size_t shareEnd = n.find('\\', serverEnd + 1);
-        return shareEnd == std::string::npos ? DirSyntax::Root : DirSyntax::Absolute;
+    if (BeginsWith(n, L"\\\\?\\") || BeginsWith(n, L"\\\\.\\") || n == L"\\\\?" || n == L"\\\\.")
+        return DirSyntax::Device;
+    if (BeginsWith(n, L"\\\\")) {
+        size_t serverEnd = ServerEnd(n);
+        if (serverEnd == std::wstring::npos || serverEnd == 2) return DirSyntax::Relative;  // "\\server" alone
+        return n.find(L'\\', serverEnd + 1) == std::wstring::npos ? DirSyntax::Root : DirSyntax::Absolute;
     }
-    bool drive = n.size() >= 2 && n[1] == ':' && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= 'a' && n[0] <= 'z'));
-    if (!drive || n.size() < 3 || n[2] != '\\') return DirSyntax::Relative;
+    bool drive = n.size() >= 2 && n[1] == L':' && ((n[0] >= L'A' && n[0] <= L'Z') || (n[0] >= L'a' && n[0] <= L'z'));
+    if (!drive || n.size() < 3 || n[2] != L'\\') return DirSyntax::Relative;
     return n.size() == 3 ? DirSyntax::Root : DirSyntax::Absolute;
 }
 
-bool IsSameOrParentPath(const std::string& dir, const std::string& other) {
+bool IsSameOrParentPath(const std::wstring& dir, const std::wstring& other) {
     if (dir.empty() || other.size() < dir.size()) return false;
-    if (UpperAscii(other.substr(0, dir.size())) != UpperAscii(dir)) return false;
-    return other.size() == dir.size() || dir.back() == '\\' || other[dir.size()] == '\\';
+    if (!SameTextIgnoringCase(other.substr(0, dir.size()), dir)) return false;
+    return other.size() == dir.size() || dir.back() == L'\\' || other[dir.size()] == L'\\';
 }
 
-bool IsAdministrativeShare(const std::string& n) {
-    if (!BeginsWith(n, "\\\\")) return false;
-    size_t serverEnd = n.find('\\', 2);
-    if (serverEnd == std::string::npos) return false;
-    size_t shareEnd = n.find('\\', serverEnd + 1);
-    std::string share =
-        n.substr(serverEnd + 1, shareEnd == std::string::npos ? std::string::npos : shareEnd - serverEnd - 1);
-    return !share.empty() && share.back() == '$';
+bool IsAdministrativeShare(const std::wstring& n) {
+    size_t serverEnd = ServerEnd(n);
+    if (serverEnd == std::wstring::npos) return false;
+    std::wstring share = Component(n, serverEnd);
+    return !share.empty() && share.back() == L'$';
 }
 
-std::string UncHost(const std::string& n) {
-    if (!BeginsWith(n, "\\\\")) return std::string();
-    size_t serverEnd = n.find('\\', 2);
-    return n.substr(2, serverEnd == std::string::npos ? std::string::npos : serverEnd - 2);
+std::wstring UncHost(const std::wstring& n) {
+    if (!BeginsWith(n, L"\\\\")) return std::wstring();
+    size_t serverEnd = ServerEnd(n);
+    return n.substr(2, serverEnd == std::wstring::npos ? std::wstring::npos : serverEnd - 2);
 }
 
-bool IsLoopbackHost(const std::string& host) {
-    std::string h = UpperAscii(host);
-    if (h == "LOCALHOST" || h == "LOCALHOST.LOCALDOMAIN") return true;
+bool IsLoopbackHost(const std::wstring& host) {
+    std::wstring h = UpperAscii(host);
+    if (!h.empty() && h.back() == L'.') h.pop_back();  // "localhost." is "localhost"
+    if (h == L"LOCALHOST" || h == L"LOCALHOST.LOCALDOMAIN") return true;
+    if (h.size() > 2 && h.front() == L'[' && h.back() == L']') return IsLoopbackIpv6(h.substr(1, h.size() - 2));
     // IPv6 in a share path: "::1" written as "0--1.ipv6-literal.net", zeros optional.
-    const std::string literal = ".IPV6-LITERAL.NET";
+    const std::wstring literal = L".IPV6-LITERAL.NET";
     if (h.size() > literal.size() && h.compare(h.size() - literal.size(), literal.size(), literal) == 0) {
-        std::string address = h.substr(0, h.size() - literal.size());
-        return address.find_first_not_of("0-") == address.size() - 1 && address.back() == '1';
+        std::wstring address = h.substr(0, h.size() - literal.size());
+        std::replace(address.begin(), address.end(), L'-', L':');
+        return IsLoopbackIpv6(address);
     }
     // 127.0.0.0/8, in dotted form.
-    return h.compare(0, 4, "127.") == 0 && h.find_first_not_of("0123456789.") == std::string::npos;
+    return h.compare(0, 4, L"127.") == 0 && h.find_first_not_of(L"0123456789.") == std::wstring::npos;
 }
 
-bool IsInVolumeSystemFolder(const std::string& n) {
+bool IsInVolumeSystemFolder(const std::wstring& n) {
     size_t start;
-    if (BeginsWith(n, "\\\\")) {
-        size_t serverEnd = n.find('\\', 2);
-        start = serverEnd == std::string::npos ? std::string::npos : n.find('\\', serverEnd + 1);
+    if (BeginsWith(n, L"\\\\")) {
+        size_t serverEnd = ServerEnd(n);
+        start = serverEnd == std::wstring::npos ? std::wstring::npos : n.find(L'\\', serverEnd + 1);
     } else {
-        start = (n.size() >= 3 && n[1] == ':' && n[2] == '\\') ? 2 : std::string::npos;
+        start = (n.size() >= 3 && n[1] == L':' && n[2] == L'\\') ? 2 : std::wstring::npos;
     }
-    if (start == std::string::npos) return false;
-    size_t end = n.find('\\', start + 1);
-    std::string first = UpperAscii(n.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1));
-    for (const char* name : {"$RECYCLE.BIN", "RECYCLER", "RECYCLED", "SYSTEM VOLUME INFORMATION"})
+    if (start == std::wstring::npos) return false;
+    std::wstring first = UpperAscii(Component(n, start));
+    for (const wchar_t* name : {L"$RECYCLE.BIN", L"RECYCLER", L"RECYCLED", L"SYSTEM VOLUME INFORMATION"})
         if (first == name) return true;
     return false;
 }
 
-std::string ParentPath(const std::string& n) {
-    size_t slash = n.find_last_of('\\');
-    if (slash == std::string::npos) return std::string();
-    if (slash == 2 && n[1] == ':') return n.substr(0, 3);
+std::wstring ParentPath(const std::wstring& n) {
+    size_t slash = n.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return std::wstring();
+    if (slash == 2 && n[1] == L':') return n.substr(0, 3);
     return n.substr(0, slash);
 }
 
-}  // namespace uninst
-
-namespace uninst {
-
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) return false;
+bool IsPlainName(const std::wstring& name) {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name)
+        if (c < 0x20 || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos) return false;
     return true;  // a name of dots only ends in a dot
 }
 

@@ -1,17 +1,23 @@
 // Window-free rules of the uninstaller: the keep list, colour
-// texts, bounded formatting and the text-level checks of the installation directory.
+// texts, bounded texts and the text-level checks of the installation directory.
 // Built in both builds so that the native one runs them under the sanitizers.
+// Paths and names are wide from the moment they are read: a byte of a double-byte
+// character in the system code page can be 0x5C, which would pass for a "\".
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace uninst {
 
-// Names of files that removal leaves in place. Names are compared whole, without
-// regard to letter case: on Windows by the platform's ordinal case-insensitive rule,
-// which covers every letter; elsewhere (the window-free tests) for ASCII letters.
+// Whole texts equal without regard to letter case: on Windows by the platform's
+// ordinal case-insensitive rule, which covers every letter; elsewhere (the window-free
+// tests) for ASCII letters.
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b);
+
+// Names of files that removal leaves in place, compared whole, without regard to case.
 class KeepList {
 public:
     void Clear() { names.clear(); }
@@ -31,8 +37,8 @@ std::vector<std::wstring> SplitProfileLines(const std::wstring& text);
 // Throws std::bad_alloc like any allocation.
 void ParseKeepList(const std::wstring& text, KeepList& keep);
 
-// Upper case for the ASCII letters only, as the C runtime's _strupr does in the "C" locale.
-std::string UpperAscii(std::string text);
+// Upper case for the ASCII letters only.
+std::wstring UpperAscii(std::wstring text);
 
 struct Rgb {
     unsigned char r, g, b;
@@ -40,23 +46,13 @@ struct Rgb {
 // "r,g,b": each field read as an integer (atoi rules), low 8 bits kept; missing fields are 0.
 Rgb ParseColour(const std::string& text);
 
-// printf-style formatting into at most `capacity` characters (the fixed buffers of the Parts).
-std::string FormatBounded(size_t capacity, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
+// Truncates `text` to at most `capacity` characters, never between the two halves
+// of a surrogate pair (the fixed buffers of the painted texts).
+std::wstring Bounded(std::wstring text, size_t capacity);
 
-// Truncates `text` to at most `capacity` characters.
-std::string Bounded(std::string text, size_t capacity);
-
-// printf-style formatting of a path or key: "" when the whole does not fit in
-// `capacity` characters, since a cut path names something else.
-std::string FormatIfFits(size_t capacity, const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 2, 3)))
-#endif
-    ;
+// The parts of a path or key joined: "" when the whole does not fit in `capacity`
+// characters, since a cut path names something else.
+std::wstring JoinIfFits(size_t capacity, std::initializer_list<std::wstring> parts);
 
 // Text-level classification of an installation directory ("DIR").
 enum class DirSyntax {
@@ -69,36 +65,33 @@ enum class DirSyntax {
 
 // Trailing blanks and backslashes dropped, "/" read as "\", runs of "\" folded
 // (except the UNC lead-in). "C:\" keeps its backslash.
-std::string NormalizeDirText(const std::string& dir);
-DirSyntax ClassifyDir(const std::string& normalized);
+std::wstring NormalizeDirText(const std::wstring& dir);
+DirSyntax ClassifyDir(const std::wstring& normalized);
 
 // True when `dir` is `other` or one of its parents (both normalised, compared
-// without regard to ASCII letter case, whole components only).
-bool IsSameOrParentPath(const std::string& dir, const std::string& other);
+// without regard to letter case, whole components only).
+bool IsSameOrParentPath(const std::wstring& dir, const std::wstring& other);
 
 // The parent of a normalised absolute path ("C:\a\b" -> "C:\a", "C:\a" -> "C:\").
-std::string ParentPath(const std::string& normalized);
+std::wstring ParentPath(const std::wstring& normalized);
 
 // "\\host\C$\...", "\\host\ADMIN$": hidden shares that expose a whole drive or the system.
-bool IsAdministrativeShare(const std::string& normalized);
+bool IsAdministrativeShare(const std::wstring& normalized);
 
 // The server of a path to a share ("\\host\share\x" -> "host"); "" for other paths.
-std::string UncHost(const std::string& normalized);
+std::wstring UncHost(const std::wstring& normalized);
 
-// "localhost" and the loopback addresses as a path to a share may spell them.
-bool IsLoopbackHost(const std::string& host);
+// "localhost" and the loopback addresses as a path to a share may spell them, a final
+// dot (the root of the name system) included.
+bool IsLoopbackHost(const std::wstring& host);
 
 // Inside a volume's own folders (recycle bin, "System Volume Information"), which no
 // known folder names: "C:\$Recycle.Bin\S-1-5-21...", "\\host\share\RECYCLER".
-bool IsInVolumeSystemFolder(const std::string& normalized);
-
-}  // namespace uninst
-
-namespace uninst {
+bool IsInVolumeSystemFolder(const std::wstring& normalized);
 
 // A name that may be put into a path below a folder or key without leaving it or
 // naming another entry: not empty, none of \ / : * ? " < > | or control characters,
 // not made of dots only, and not ending in a dot or a blank (the platform drops those).
-bool IsPlainName(const std::string& name);
+bool IsPlainName(const std::wstring& name);
 
 }  // namespace uninst

@@ -19,7 +19,7 @@ namespace {
 
 constexpr size_t kPathCapacity = 259;
 constexpr DWORD kKeyNameCapacity = 256;  // the registry's own limit, 255, and the terminator
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 LONG OpenKeyItself(HKEY parent, const wchar_t* name, HKEY* key) {
     return RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, key);
@@ -27,14 +27,14 @@ LONG OpenKeyItself(HKEY parent, const wchar_t* name, HKEY* key) {
 
 }  // namespace
 
-int DeleteRegistryTree(HKEY root, const char* key) {
+int DeleteRegistryTree(HKEY root, const wchar_t* key) {
     // Depth first without recursion: the path of open keys from `key` down.
     struct OpenKey {
         HKEY handle;
         std::wstring lastChild;
     };
     std::vector<OpenKey> path(1);
-    if (OpenKeyItself(root, Widen(key).c_str(), &path[0].handle) != ERROR_SUCCESS) return -1;
+    if (OpenKeyItself(root, key, &path[0].handle) != ERROR_SUCCESS) return -1;
     int result = 0;
     while (!path.empty()) {
         wchar_t child[kKeyNameCapacity];
@@ -58,23 +58,22 @@ int DeleteRegistryTree(HKEY root, const char* key) {
     return result;
 }
 
-std::string ReadUserRegistryString(const char* key, const char* value, const char* fallback) {
+std::wstring ReadUserRegistryString(const wchar_t* key, const wchar_t* value, const wchar_t* fallback) {
     HKEY handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return fallback;
-    char data[2048] = {};
-    DWORD size = sizeof(data) - 1;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return fallback;
+    wchar_t data[2048] = {};
+    DWORD size = sizeof(data) - sizeof(wchar_t);
     DWORD type = 0;
-    LONG rc = RegQueryValueExA(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    LONG rc = RegQueryValueExW(handle, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(handle);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return fallback;
-    return std::string(data, strnlen(data, size));
+    return std::wstring(data, wcsnlen(data, size / sizeof(wchar_t)));
 }
 
 void RemoveUninstallEntry(const UninstallSettings& s) {
-    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kUninstallKey, s.verName.c_str());
+    std::wstring key = JoinIfFits(kPathCapacity, {kUninstallKey, L"\\", s.verName});
     HKEY entry;
-    if (!IsPlainName(s.verName) || key.empty() ||
-        OpenKeyItself(HKEY_LOCAL_MACHINE, Widen(key).c_str(), &entry) != ERROR_SUCCESS)
+    if (!IsPlainName(s.verName) || key.empty() || OpenKeyItself(HKEY_LOCAL_MACHINE, key.c_str(), &entry) != ERROR_SUCCESS)
         return;
     // A link has none of these values; another product's entry behind it keeps its own.
     for (const wchar_t* value : {L"DisplayName", L"UninstallString", L"DisplayIcon"}) RegDeleteValueW(entry, value);

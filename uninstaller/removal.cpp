@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -13,10 +12,8 @@ namespace uninst {
 namespace {
 
 constexpr size_t kPathCapacity = 259;
-const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
-
-enum class TreeWalk { NotEntered, Elsewhere, NotListed, Done };
+const wchar_t kExtensionsKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+const wchar_t kToolbarKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 
 struct FindTraits {
     using Handle = HANDLE;
@@ -26,32 +23,31 @@ struct FindTraits {
 };
 using FindHandle = win::UniqueHandle<FindTraits>;
 
-// The directory being emptied: every entry's final path must be this plus its name.
-struct Place {
-    std::wstring final;  // "\\?\" form
-    std::wstring dos;    // for coming back to it
-};
-
 struct Entry {
     std::wstring name;
     DWORD attributes;
 };
 
+// A directory being emptied: every entry's final path must be its final path plus the
+// entry's name. Paths are in the "\\?\" form, which reaches beyond MAX_PATH.
+struct Frame {
+    std::wstring final;
+    win::FileHandle held;  // while its entries are worked on: on Windows it cannot be moved
+    DWORD attributes = 0;
+    std::vector<Entry> subdirs;
+    size_t next = 0;
+    int leftoversBefore = 0;
+    bool holdsAllowed = false;  // a kept file, "HandHistory", "skins" or the running program
+};
+
 struct Walk {
     std::wstring pattern;
     const KeepList& keep;
-    RemovalStats* stats;
+    RemovalStats& stats;
+    std::wstring self;  // the running program's final path
 };
 
-void Count(int RemovalStats::*field, RemovalStats* stats) {
-    if (stats) ++(stats->*field);
-}
-
-bool CurrentPlace(Place* place) {
-    place->final = FollowedFinalPath(L".");
-    place->dos = DosPath(place->final);
-    return !place->final.empty();
-}
+bool IsDotOrDotDot(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
 
 // A listed name that could be read as a path, or as "." or "..", is never acted on.
 bool IsOneComponent(const wchar_t* name) {
@@ -64,7 +60,7 @@ bool IsOneComponent(const wchar_t* name) {
 }
 
 bool IsNeverEntered(const wchar_t* name) {
-    return name[0] == L'.' || std::wcscmp(name, L"HandHistory") == 0 || std::wcscmp(name, L"skins") == 0;
+    return std::wcscmp(name, L"HandHistory") == 0 || std::wcscmp(name, L"skins") == 0;
 }
 
 bool SetAttributes(HANDLE h, DWORD attributes) {
@@ -83,14 +79,15 @@ bool ClearReadOnly(HANDLE h, DWORD* original) {
     return SetAttributes(h, info.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
-// Deletes `path` through a handle whose final path is `expected`: what a link leads
-// to, where the platform follows it, has another final path and is left alone. What
-// cannot be deleted now (a file in use, say) is passed over: deletion queued for the
-// next restart would follow whatever the path names by then.
-bool DeleteEntry(const std::wstring& path, const std::wstring& expected, DWORD listedAttributes) {
+// Deletes `path` through a handle whose final path is the entry `name` of `folder`: what
+// a link leads to, where the platform follows it, has another final path and is left
+// alone. What cannot be deleted now (a file in use, say) is passed over: deletion queued
+// for the next restart would follow whatever the path names by then.
+bool DeleteEntry(const std::wstring& path, const std::wstring& folder, const std::wstring& name,
+                 bool nameIgnoringCase, DWORD listedAttributes) {
     bool readOnly = (listedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     win::FileHandle h = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | (readOnly ? FILE_WRITE_ATTRIBUTES : 0), false);
-    if (!h || FinalPathOf(h.Get()) != expected) return false;
+    if (!h || !IsEntryOf(FinalPathOf(h.Get()), folder, name, nameIgnoringCase)) return false;
     DWORD original = 0;
     if (readOnly && !ClearReadOnly(h.Get(), &original)) return false;
     FILE_DISPOSITION_INFO dispose = {TRUE};
@@ -99,8 +96,6 @@ bool DeleteEntry(const std::wstring& path, const std::wstring& expected, DWORD l
     return false;
 }
 
-std::wstring EntryPath(const Place& here, const std::wstring& name) { return here.final + L"\\" + name; }
-
 template <class Visit>
 bool ForEachEntry(const std::wstring& pattern, Visit visit) {
     WIN32_FIND_DATAW entry;
@@ -108,104 +103,153 @@ bool ForEachEntry(const std::wstring& pattern, Visit visit) {
                                      FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return false;
     do {
-        if (IsOneComponent(entry.cFileName)) visit(entry);
+        if (!IsDotOrDotDot(entry.cFileName)) visit(entry);
     } while (FindNextFileW(find.Get(), &entry));
     return true;
 }
 
-void CollectSubdirectory(const WIN32_FIND_DATAW& entry, std::vector<Entry>* subdirs) {
-    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsNeverEntered(entry.cFileName))
-        subdirs->push_back({entry.cFileName, entry.dwFileAttributes});
+void DeleteListedFile(Frame& here, const WIN32_FIND_DATAW& entry, Walk& walk) {
+    if (walk.keep.Contains(entry.cFileName)) {
+        here.holdsAllowed = true;
+        return;
+    }
+    std::wstring path = here.final + L"\\" + entry.cFileName;
+    if (DeleteEntry(path, here.final, entry.cFileName, false, entry.dwFileAttributes))
+        ++walk.stats.filesDeleted;
+    else if (path == walk.self)
+        here.holdsAllowed = true;
+    else
+        ++walk.stats.leftovers;
 }
 
-// Deletes the files of `here` that match the pattern; collects the subdirectories
-// on the way when `subdirs` is given. False when the listing fails.
-bool DeleteFilesHere(const Place& here, const Walk& walk, std::vector<Entry>* subdirs) {
-    return ForEachEntry(walk.pattern, [&](const WIN32_FIND_DATAW& entry) {
-        if (entry.cFileName[0] == L'.') return;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (subdirs) CollectSubdirectory(entry, subdirs);
-            return;
+// Deletes the files of `here` that match `pattern` and are not kept; with `collect` also
+// notes its subdirectories and the entries that stay unasked (names beginning with ".",
+// which are neither deleted nor entered). False when the listing fails.
+bool ListEntries(Frame& here, const std::wstring& pattern, Walk& walk, bool deleteFiles, bool collect) {
+    return ForEachEntry(here.final + L"\\" + pattern, [&](const WIN32_FIND_DATAW& entry) {
+        if (entry.cFileName[0] == L'.' || !IsOneComponent(entry.cFileName)) {
+            if (collect) ++walk.stats.leftovers;
+        } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!collect) return;
+            if (IsNeverEntered(entry.cFileName))
+                here.holdsAllowed = true;
+            else
+                here.subdirs.push_back({entry.cFileName, entry.dwFileAttributes});
+        } else if (deleteFiles) {
+            DeleteListedFile(here, entry, walk);
         }
-        if (walk.keep.Contains(entry.cFileName)) return;
-        if (DeleteEntry(entry.cFileName, EntryPath(here, entry.cFileName), entry.dwFileAttributes))
-            Count(&RemovalStats::filesDeleted, walk.stats);
     });
 }
 
-TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk);
-
-void RemoveSubdirectory(const Place& here, const Entry& sub, const Walk& walk) {
-    std::wstring path = EntryPath(here, sub.name);
-    // Junctions, symbolic links and mount points: remove the link, never what it points at.
-    if (sub.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        if (DeleteEntry(sub.name, path, 0)) Count(&RemovalStats::dirsRemoved, walk.stats);
-        return;
-    }
-    TreeWalk result = WalkTree(sub.name, &path, walk);
-    if (result == TreeWalk::NotEntered) return;
-    // Back by the path we came from rather than "..", which a link could redirect.
-    SetCurrentDirectoryW(here.dos.c_str());
-    if (result != TreeWalk::Elsewhere && DeleteEntry(sub.name, path, sub.attributes))
-        Count(&RemovalStats::dirsRemoved, walk.stats);
+bool EmptyFiles(Frame& here, Walk& walk) {
+    // One listing serves both passes when the pattern lists everything anyway.
+    if (walk.pattern == L"*.*" || walk.pattern == L"*") return ListEntries(here, walk.pattern, walk, true, true);
+    ListEntries(here, walk.pattern, walk, true, false);
+    return ListEntries(here, L"*.*", walk, false, true);
 }
 
-// `expected`: the final path the directory must have once entered.
-TreeWalk WalkTree(const std::wstring& directory, const std::wstring* expected, const Walk& walk) {
-    if (!SetCurrentDirectoryW(directory.c_str())) return TreeWalk::NotEntered;
-    Place here;
-    if (!CurrentPlace(&here)) return TreeWalk::NotListed;
-    if (expected && here.final != *expected) return TreeWalk::Elsewhere;
-    // One listing serves both passes when the pattern lists everything anyway.
-    bool everything = walk.pattern == L"*.*" || walk.pattern == L"*";
-    std::vector<Entry> subdirs;
-    bool listed = DeleteFilesHere(here, walk, everything ? &subdirs : nullptr);
-    if (!everything)
-        listed = ForEachEntry(L"*.*", [&](const WIN32_FIND_DATAW& entry) { CollectSubdirectory(entry, &subdirs); });
-    if (!listed) return TreeWalk::NotListed;
-    for (const Entry& sub : subdirs) RemoveSubdirectory(here, sub, walk);
-    return TreeWalk::Done;
+// Opens the subdirectory `sub` of `parent` and empties it of files; false when it cannot
+// be entered or listed, or when it leads elsewhere (a link the platform follows, a drive).
+bool Enter(const Frame& parent, const Entry& sub, Walk& walk, Frame* child) {
+    child->final = parent.final + L"\\" + sub.name;
+    child->held = OpenEntry(child->final, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, true,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (!child->held || FinalPathOf(child->held.Get()) != child->final) return false;
+    child->attributes = sub.attributes;
+    child->leftoversBefore = walk.stats.leftovers;
+    return EmptyFiles(*child, walk);
+}
+
+// A subdirectory whose entries are all dealt with goes, unless something stays in it.
+void Finish(Frame& done, Frame& parent, Walk& walk) {
+    done.held.Reset();
+    std::wstring name = done.final.substr(parent.final.size() + 1);
+    if (DeleteEntry(done.final, parent.final, name, false, done.attributes))
+        ++walk.stats.dirsRemoved;
+    else if (walk.stats.leftovers == done.leftoversBefore && !done.holdsAllowed)
+        ++walk.stats.leftovers;  // empty, yet refused
+    parent.holdsAllowed = parent.holdsAllowed || done.holdsAllowed;
+}
+
+// Depth first without recursion, so that no depth of tree can exhaust the stack.
+void EmptySubdirectories(Frame top, Walk& walk) {
+    std::vector<Frame> path;
+    path.push_back(std::move(top));
+    while (!path.empty()) {
+        Frame& here = path.back();
+        if (here.next < here.subdirs.size()) {
+            const Entry& sub = here.subdirs[here.next++];
+            // Junctions, symbolic links and mount points: remove the link, never what it points at.
+            if (sub.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                if (DeleteEntry(here.final + L"\\" + sub.name, here.final, sub.name, false, 0))
+                    ++walk.stats.dirsRemoved;
+                else
+                    ++walk.stats.leftovers;
+                continue;
+            }
+            Frame child;
+            if (Enter(here, sub, walk, &child))
+                path.push_back(std::move(child));
+            else
+                ++walk.stats.leftovers;
+            continue;
+        }
+        if (path.size() == 1) break;  // the installation directory itself stays
+        Frame done = std::move(path.back());
+        path.pop_back();
+        Finish(done, path.back(), walk);
+    }
 }
 
 }  // namespace
 
-void DeleteFilesInDirectory(const char* pattern, const KeepList& keep, RemovalStats* stats) {
-    Place here;
-    if (CurrentPlace(&here)) DeleteFilesHere(here, Walk{Widen(pattern), keep, stats}, nullptr);
+void DeleteFilesInDirectory(const wchar_t* pattern, const KeepList& keep, RemovalStats* stats) {
+    RemovalStats local;
+    Walk walk{pattern, keep, stats ? *stats : local, FollowedFinalPath(ProgramPath())};
+    Frame here;
+    here.final = FollowedFinalPath(L".");
+    if (!here.final.empty()) ListEntries(here, walk.pattern, walk, true, false);
 }
 
-bool RemoveTree(const char* directory, const char* pattern, const KeepList& keep, RemovalStats* stats,
+bool RemoveTree(const std::wstring& directory, const wchar_t* pattern, const KeepList& keep, RemovalStats* stats,
                 const std::wstring* expectedFinalPath) {
-    return WalkTree(Widen(directory), expectedFinalPath, Walk{Widen(pattern), keep, stats}) == TreeWalk::Done;
+    if (!SetCurrentDirectoryW(directory.c_str())) return false;
+    Frame top;
+    top.final = FollowedFinalPath(L".");
+    if (top.final.empty() || (expectedFinalPath && top.final != *expectedFinalPath)) return false;
+    RemovalStats local;
+    Walk walk{pattern, keep, stats ? *stats : local, FollowedFinalPath(ProgramPath())};
+    if (!EmptyFiles(top, walk)) return false;
+    EmptySubdirectories(std::move(top), walk);
+    return true;
 }
 
-bool DeleteNamedEntry(const std::string& path) {
-    std::wstring wide = Widen(path);
-    size_t slash = wide.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash + 1 == wide.size()) return false;
+bool DeleteNamedEntry(const std::wstring& path) {
+    size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == path.size()) return false;
     // The folder may be reached through links; the entry itself must not be one that leads away.
-    std::wstring folder = FollowedFinalPath(wide.substr(0, slash));
+    std::wstring folder = FollowedFinalPath(path.substr(0, slash));
     if (folder.empty()) return false;
-    return DeleteEntry(wide, folder + wide.substr(slash), 0);
+    return DeleteEntry(path, folder, path.substr(slash + 1), true, 0);
 }
 
-std::string ShellFolder(int csidl) {
-    char path[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return std::string();
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, FALSE)) return std::wstring();
     return path;
 }
 
 namespace {
 
-std::string AllUsersOrUser(FolderLookup lookup, int allUsers, int user) {
-    std::string path = lookup(allUsers);
+std::wstring AllUsersOrUser(FolderLookup lookup, int allUsers, int user) {
+    std::wstring path = lookup(allUsers);
     return path.empty() ? lookup(user) : path;
 }
 
 // Names from the settings file stay inside the folder they are put in.
-void DeleteShortcut(const std::string& folder, const std::string& name) {
+void DeleteShortcut(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty() || !IsPlainName(name)) return;
-    std::string path = FormatIfFits(kPathCapacity, "%s\\%s.lnk", folder.c_str(), name.c_str());
+    std::wstring path = JoinIfFits(kPathCapacity, {folder, L"\\", name, L".lnk"});
     if (!path.empty()) DeleteNamedEntry(path);
 }
 
@@ -214,9 +258,9 @@ void DeleteShortcut(const std::string& folder, const std::string& name) {
 void RemoveShortcuts(const UninstallSettings& s, FolderLookup lookup) {
     DeleteShortcut(AllUsersOrUser(lookup, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY), s.verName);
     DeleteShortcut(AllUsersOrUser(lookup, CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU), s.verName);
-    std::string programs = AllUsersOrUser(lookup, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS);
+    std::wstring programs = AllUsersOrUser(lookup, CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS);
     if (programs.empty() || !IsPlainName(s.verName)) return;
-    std::string group = FormatIfFits(kPathCapacity, "%s\\%s", programs.c_str(), s.verName.c_str());
+    std::wstring group = JoinIfFits(kPathCapacity, {programs, L"\\", s.verName});
     if (group.empty()) return;
     DeleteShortcut(group, s.uninstallName);
     DeleteShortcut(group, s.verName);
@@ -224,16 +268,15 @@ void RemoveShortcuts(const UninstallSettings& s, FolderLookup lookup) {
 }
 
 void RemoveExtensionAndFavorite(const UninstallSettings& s, FolderLookup lookup) {
-    std::string key = FormatIfFits(kPathCapacity, "%s\\%s", kExtensionsKey, s.siteGuid.c_str());
+    std::wstring key = JoinIfFits(kPathCapacity, {kExtensionsKey, L"\\", s.siteGuid});
     if (IsPlainName(s.siteGuid) && !key.empty()) DeleteRegistryTree(HKEY_LOCAL_MACHINE, key.c_str());
-    std::string favorites = lookup(CSIDL_FAVORITES);
+    std::wstring favorites = lookup(CSIDL_FAVORITES);
     if (favorites.size() < 2 || !IsPlainName(s.mainUrlTitle)) return;
-    std::string favorite = FormatIfFits(kPathCapacity, "%s\\%s", favorites.c_str(), s.mainUrlTitle.c_str());
+    std::wstring favorite = JoinIfFits(kPathCapacity, {favorites, L"\\", s.mainUrlTitle});
     if (!favorite.empty()) DeleteNamedEntry(favorite);
-    std::string links = ReadUserRegistryString(kToolbarKey, "LinksFolderName", "");
+    std::wstring links = ReadUserRegistryString(kToolbarKey, L"LinksFolderName", L"");
     if (links.size() < 2 || !IsPlainName(links)) return;
-    std::string inLinks =
-        FormatIfFits(kPathCapacity, "%s\\%s\\%s", favorites.c_str(), links.c_str(), s.mainUrlTitle.c_str());
+    std::wstring inLinks = JoinIfFits(kPathCapacity, {favorites, L"\\", links, L"\\", s.mainUrlTitle});
     if (!inLinks.empty()) DeleteNamedEntry(inLinks);
 }
 

@@ -13,31 +13,39 @@ namespace {
 constexpr size_t kVerInfoCapacity = 899;
 }  // namespace
 
-std::string ProgramDirectory() {
-    char path[MAX_PATH + 1] = {};
-    DWORD len = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, len);
-    size_t slash = dir.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+std::wstring ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD len = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (len == 0) return std::wstring();
+        if (len < path.size()) return path.substr(0, len);
+        path.resize(path.size() * 2);  // cut to fit: ask again
+    }
 }
 
-const char* ReadUninstallSetting(const char* section, const char* key, const char* file) {
-    static char value[900];
-    GetPrivateProfileStringA(section, key, "", value, sizeof(value), file);
+std::wstring ProgramDirectory() {
+    std::wstring path = ProgramPath();
+    size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+const wchar_t* ReadUninstallSetting(const wchar_t* section, const wchar_t* key, const wchar_t* file) {
+    static wchar_t value[900];
+    GetPrivateProfileStringW(section, key, L"", value, 900, file);
     return value;
 }
 
-UninstallSettings ReadSettings(const std::string& iniPath) {
-    const char* ini = iniPath.c_str();
+UninstallSettings ReadSettings(const std::wstring& iniPath) {
+    const wchar_t* ini = iniPath.c_str();
     UninstallSettings s;
     // Names and DIR are kept whole: cut, they would name other files and keys. What
     // uses them refuses, or skips, what does not fit; the texts bound themselves.
-    s.verName = ReadUninstallSetting("INFO", "VER_NAME", ini);
-    s.verInfo = Bounded(ReadUninstallSetting("INFO", "VER_INFO", ini), kVerInfoCapacity);
-    s.dir = ReadUninstallSetting("INFO", "DIR", ini);
-    s.siteGuid = ReadUninstallSetting("INFO", "SITEGUID", ini);
-    s.uninstallName = ReadUninstallSetting("INFO", "UNINSTALL_NAME", ini);
-    s.mainUrlTitle = ReadUninstallSetting("FAVORITES", "MAIN_URL_TILTE", ini);
+    s.verName = ReadUninstallSetting(L"INFO", L"VER_NAME", ini);
+    s.verInfo = Bounded(ReadUninstallSetting(L"INFO", L"VER_INFO", ini), kVerInfoCapacity);
+    s.dir = ReadUninstallSetting(L"INFO", L"DIR", ini);
+    s.siteGuid = ReadUninstallSetting(L"INFO", L"SITEGUID", ini);
+    s.uninstallName = ReadUninstallSetting(L"INFO", L"UNINSTALL_NAME", ini);
+    s.mainUrlTitle = ReadUninstallSetting(L"FAVORITES", L"MAIN_URL_TILTE", ini);
     return s;
 }
 
@@ -66,10 +74,10 @@ bool DecodeSettingsText(const std::string& bytes, std::wstring* text) {
     return MultiByteToWideChar(codePage, flags, start, size, &(*text)[0], n) == n;
 }
 
-KeepListRead ReadKeepListFile(const std::string& iniPath, KeepList& keep) {
+KeepListRead ReadKeepListFile(const std::wstring& iniPath, KeepList& keep) {
     try {
         keep.Clear();
-        win::FileHandle file(CreateFileA(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        win::FileHandle file(CreateFileW(iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             DWORD error = GetLastError();

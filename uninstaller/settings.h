@@ -7,26 +7,28 @@
 
 namespace uninst {
 
-// The directory of the program's own executable, with its trailing backslash.
-std::string ProgramDirectory();
+// The program's own executable, and its directory with its trailing backslash.
+std::wstring ProgramPath();
+std::wstring ProgramDirectory();
 
-// The platform's profile-string reader, default "", at most 899 characters. The text
-// lives in one static buffer that the next call overwrites.
-const char* ReadUninstallSetting(const char* section, const char* key, const char* file);
+// The platform's profile-string reader, default "", at most 899 characters, decoded
+// as it reads: a file in the system code page gives its characters, never bytes.
+// The text lives in one static buffer that the next call overwrites.
+const wchar_t* ReadUninstallSetting(const wchar_t* section, const wchar_t* key, const wchar_t* file);
 
 // Values of up to 259 characters, except VER_INFO (899); longer ones are kept whole.
 struct UninstallSettings {
-    std::string verName;   // INFO VER_NAME
-    std::string verInfo;   // INFO VER_INFO, cut to 899
-    std::string dir;       // INFO DIR
-    std::string siteGuid;  // INFO SITEGUID
+    std::wstring verName;   // INFO VER_NAME
+    std::wstring verInfo;   // INFO VER_INFO, cut to 899
+    std::wstring dir;       // INFO DIR
+    std::wstring siteGuid;  // INFO SITEGUID
     // Read at start with the others: the settings file normally lies in DIR,
     // so after the file removal they could no longer be read.
-    std::string uninstallName;  // INFO UNINSTALL_NAME
-    std::string mainUrlTitle;   // FAVORITES MAIN_URL_TILTE
+    std::wstring uninstallName;  // INFO UNINSTALL_NAME
+    std::wstring mainUrlTitle;   // FAVORITES MAIN_URL_TILTE
 };
 
-UninstallSettings ReadSettings(const std::string& iniPath);
+UninstallSettings ReadSettings(const std::wstring& iniPath);
 
 // The settings file's text as the profile reader decodes it: UTF-16 (either byte
 // order) or UTF-8 after their byte-order marks, the system code page otherwise.
@@ -40,6 +42,6 @@ enum class KeepListRead {
 };
 
 // Reads the keep list from the file. Anything but Complete may have lost names.
-KeepListRead ReadKeepListFile(const std::string& iniPath, KeepList& keep);
+KeepListRead ReadKeepListFile(const std::wstring& iniPath, KeepList& keep);
 
 }  // namespace uninst

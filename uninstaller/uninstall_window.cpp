@@ -34,38 +34,38 @@ std::string LoadShortString(HMODULE module, UINT id) {
 
 // A folder of our own in the user's temporary directory, made new, so that nothing
 // planted there beforehand (a link to another file, say) is ever written through.
-std::string MakePrivateTempFolder() {
-    char temp[MAX_PATH] = {};
-    DWORD len = GetTempPathA(MAX_PATH, temp);
-    if (len == 0 || len >= MAX_PATH) return std::string();
-    std::string base = temp;
-    if (base.back() != '\\') base += '\\';
-    base += "temp3-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-";
+std::wstring MakePrivateTempFolder() {
+    wchar_t temp[MAX_PATH] = {};
+    DWORD len = GetTempPathW(MAX_PATH, temp);
+    if (len == 0 || len >= MAX_PATH) return std::wstring();
+    std::wstring base = temp;
+    if (base.back() != L'\\') base += L'\\';
+    base += L"temp3-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) + L"-";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string folder = base + std::to_string(attempt);
-        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+        std::wstring folder = base + std::to_wstring(attempt);
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
-    return std::string();
+    return std::wstring();
 }
 
 // Writes the "SKIN" resource to "temp3.ini" in a new private folder; "" when there is
 // none or it cannot be written. *folder is set when a folder was made, for removal.
-std::string WriteSkinFile(std::string* folder) {
+std::wstring WriteSkinFile(std::wstring* folder) {
     HRSRC found = FindResourceA(nullptr, "SKIN", "COMPRESS");
     HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes) return std::string();
+    if (!bytes) return std::wstring();
     *folder = MakePrivateTempFolder();
-    if (folder->empty()) return std::string();
-    std::string path = *folder + "\\temp3.ini";
-    win::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    if (folder->empty()) return std::wstring();
+    std::wstring path = *folder + L"\\temp3.ini";
+    win::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) return std::string();
+    if (!file) return std::wstring();
     DWORD size = SizeofResource(nullptr, found);
     DWORD written = 0;
     bool ok = WriteFile(file.Get(), bytes, size, &written, nullptr) && written == size;
-    return ok ? path : std::string();
+    return ok ? path : std::wstring();
 }
 
 HFONT MakeArial(int height, int weight, BYTE charset) {
@@ -73,27 +73,36 @@ HFONT MakeArial(int height, int weight, BYTE charset) {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
 }
 
-bool HasGlyphsFor(HDC dc, const std::string& text) {
+// How many of the text's characters the selected font has no glyph for; 0 when it cannot tell.
+size_t MissingGlyphs(HDC dc, const std::wstring& text) {
     std::vector<WORD> glyphs(text.size() + 1);
-    if (GetGlyphIndicesA(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) ==
+    if (GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) ==
         GDI_ERROR)
-        return true;  // cannot tell: keep the font
-    for (size_t i = 0; i < text.size(); ++i)
-        if (glyphs[i] == 0xFFFF && text[i] != '\n' && text[i] != '\r') return false;
-    return true;
+        return 0;
+    size_t missing = 0;
+    for (size_t i = 0; i < text.size(); ++i) missing += glyphs[i] == 0xFFFF && text[i] != L'\n' && text[i] != L'\r';
+    return missing;
 }
 
-void DrawLine(HDC dc, const std::string& text, int height, int weight, COLORREF colour, RECT rect) {
-    win::GdiObject<HFONT> font(MakeArial(height, weight, kKoreanCharset));
-    // Where the font chosen for that character set lacks the text's glyphs (Wine picks a
-    // Hangul-only face when no Korean font has Latin letters), plain Arial draws it.
-    {
-        win::SelectScope probe(dc, font.Get());
-        if (!HasGlyphsFor(dc, text)) font.Reset(MakeArial(height, weight, DEFAULT_CHARSET));
+void DrawLine(HDC dc, const std::wstring& text, int height, int weight, COLORREF colour, RECT rect) {
+    // The face chosen for the Korean character set may lack the text's glyphs (Wine picks a
+    // Hangul-only one when no Korean font has Latin letters), and so may the one for the
+    // default set under a Far East code page: the first that lacks the fewest draws it.
+    win::GdiObject<HFONT> font;
+    size_t fewest = static_cast<size_t>(-1);
+    for (BYTE charset : {kKoreanCharset, BYTE(DEFAULT_CHARSET), BYTE(ANSI_CHARSET)}) {
+        win::GdiObject<HFONT> candidate(MakeArial(height, weight, charset));
+        win::SelectScope probe(dc, candidate.Get());
+        size_t missing = MissingGlyphs(dc, text);
+        if (missing < fewest) {
+            fewest = missing;
+            font = std::move(candidate);
+        }
+        if (missing == 0) break;
     }
     win::SelectScope select(dc, font.Get());
     SetTextColor(dc, colour);
-    DrawTextA(dc, text.c_str(), -1, &rect, DT_WORDBREAK);
+    DrawTextW(dc, text.c_str(), -1, &rect, DT_WORDBREAK);
 }
 
 }  // namespace
@@ -126,7 +135,10 @@ bool UninstallWindow::Create() {
            nullptr;
 }
 
-void UninstallWindow::StartCompletionTimer() { SetTimer(hwnd, kCompletionTimer, 100, nullptr); }
+void UninstallWindow::StartCompletionTimer(bool complete) {
+    removalComplete = complete;
+    SetTimer(hwnd, kCompletionTimer, 100, nullptr);
+}
 
 LRESULT CALLBACK UninstallWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -171,7 +183,7 @@ LRESULT UninstallWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void UninstallWindow::OnCreate() {
-    std::string ini = ProgramDirectory() + "uninstaller.ini";
+    std::wstring ini = ProgramDirectory() + L"uninstaller.ini";
     settings = ReadSettings(ini);
     keepListRead = ReadKeepListFile(ini, keep);
     if (keepListRead == KeepListRead::OutOfMemory) {
@@ -187,12 +199,12 @@ void UninstallWindow::OnCreate() {
 }
 
 void UninstallWindow::LoadSkin() {
-    std::string folder;
-    std::string path = WriteSkinFile(&folder);
+    std::wstring folder;
+    std::wstring path = WriteSkinFile(&folder);
     if (path.empty()) {
         textColour = kDefaultTextColour;
         backgroundColour = kDefaultBackground;
-    } else if (HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+    } else if (HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
         // As data only: the file lies in a folder others can write to, so none of its code runs.
         banner.Reset(LoadBitmapA(module, MAKEINTRESOURCEA(108)));
         textColour = LoadShortString(module, 2);
@@ -201,7 +213,7 @@ void UninstallWindow::LoadSkin() {
     }  // else both colour texts stay empty: 0,0,0
     // Removed through handles that must name our own entries, never what a link leads to.
     if (folder.empty()) return;
-    DeleteNamedEntry(folder + "\\temp3.ini");
+    DeleteNamedEntry(folder + L"\\temp3.ini");
     DeleteNamedEntry(folder);
 }
 
@@ -236,10 +248,9 @@ void UninstallWindow::Paint(HDC dc) {
     }
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColour = GetTextColor(dc);
-    DrawLine(dc, FormatBounded(259, "This will remove all %s files from your system.", settings.verName.c_str()), 14,
-             FW_BOLD, RGB(255, 255, 255), RECT{25, 117, 580, 137});
-    DrawLine(dc, FormatBounded(259, "Directory %s", settings.dir.c_str()), 12, 0, ToColorRef(textColour),
-             RECT{25, 137, 580, 170});
+    DrawLine(dc, Bounded(L"This will remove all " + settings.verName + L" files from your system.", 259), 14, FW_BOLD,
+             RGB(255, 255, 255), RECT{25, 117, 580, 137});
+    DrawLine(dc, Bounded(L"Directory " + settings.dir, 259), 12, 0, ToColorRef(textColour), RECT{25, 137, 580, 170});
     DrawLine(dc, settings.verInfo, 11, 0, RGB(13, 37, 75), RECT{375, 73, 580, 100});
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
@@ -257,7 +268,8 @@ void UninstallWindow::OnTimer(UINT_PTR id) {
         Sleep(5);
         SendMessageA(progress, PBM_SETPOS, position, 0);
     }
-    MessageBoxA(hwnd, "Uninstall complete.", kCaption, MB_OK);
+    MessageBoxA(hwnd, removalComplete ? "Uninstall complete." : "Uninstall not complete. Delete directory manually.",
+                kCaption, MB_OK);
     DestroyWindow(hwnd);
 }
 

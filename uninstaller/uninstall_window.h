@@ -25,7 +25,9 @@ public:
     const KeepList& Keep() const { return keep; }
     // False when the keep list could not be read whole: it may lack names.
     bool KeepListComplete() const { return keepListRead == KeepListRead::Complete; }
-    void StartCompletionTimer();
+    // The animation ends with "Uninstall complete." or, when something of the
+    // installation stayed, "Uninstall not complete. Delete directory manually.".
+    void StartCompletionTimer(bool complete = true);
 
     static constexpr UINT_PTR kCompletionTimer = 1000;
 
@@ -47,6 +49,7 @@ private:
     UninstallSettings settings;
     KeepList keep;
     KeepListRead keepListRead = KeepListRead::Complete;
+    bool removalComplete = true;
     std::string textColour;          // "r,g,b", 40 bytes in the Part
     std::string backgroundColour;    // "r,g,b"
     win::GdiObject<HBITMAP> banner;  // only with a skin module

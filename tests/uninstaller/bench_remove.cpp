@@ -56,7 +56,7 @@ int main() {
     LARGE_INTEGER t0, t1, t2, t3;
     QueryPerformanceCounter(&t0);
     uninst::RemovalStats stats;
-    bool ok = uninst::RemoveTree(ours.c_str(), "*.*", uninst::KeepList(), &stats);
+    bool ok = uninst::RemoveTree(uninst_test::Wide(ours), L"*.*", uninst::KeepList(), &stats);
     QueryPerformanceCounter(&t1);
     SetCurrentDirectoryA(previous);
 

@@ -7,6 +7,9 @@ using namespace uninst;
 
 namespace {
 
+// The path cases are written in ASCII; the rules take wide text.
+std::wstring W(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
 KeepList Parse(const std::wstring& text) {
     KeepList keep;
     ParseKeepList(text, keep);
@@ -67,6 +70,7 @@ TEST(KeepList, LongLinesArriveInPiecesOf498) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].size(), 498u);
     EXPECT_EQ(lines[1], std::wstring(102, L'a') + L"\n");
+    EXPECT_EQ(SplitProfileLines(std::wstring(497, L'a') + L"\xD83C\xDCA1")[1], L"\xD83C\xDCA1");  // a pair stays whole
     // The tail of a long line is a line of its own: a "=" there names a file.
     KeepList keep = Parse(L"[UNDELETE_LIST]\n" + std::wstring(498, L'p') + L"tail=1\n");
     EXPECT_TRUE(keep.Contains(L"tail"));
@@ -90,13 +94,10 @@ TEST(Colour, ThreeFieldsLowEightBits) {
 }
 
 TEST(Texts, BoundedToTheirBuffers) {
-    std::string name(300, 'n');
-    std::string line = FormatBounded(259, "This will remove all %s files from your system.", name.c_str());
-    EXPECT_EQ(line.size(), 259u);
-    EXPECT_EQ(FormatBounded(259, "Do you wish to uninstall %s? \n\nDirectory %s", "Q", "C:\\Q"),
-              "Do you wish to uninstall Q? \n\nDirectory C:\\Q");
-    EXPECT_EQ(Bounded("abcdef", 3), "abc");
-    EXPECT_EQ(Bounded("ab", 3), "ab");
+    EXPECT_EQ(Bounded(std::wstring(300, L'n'), 259).size(), 259u);
+    EXPECT_EQ(Bounded(L"abcdef", 3), L"abc");
+    EXPECT_EQ(Bounded(L"ab", 3), L"ab");
+    EXPECT_EQ(Bounded(L"ab\xD83C\xDCA1", 3), L"ab");  // never half of a surrogate pair
 }
 
 TEST(InstallDir, NormalisedText) {
@@ -112,7 +113,7 @@ TEST(InstallDir, NormalisedText) {
         {"  ", ""},
         {" C:\\x", " C:\\x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormalizeDirText(c.first), c.second) << c.first;
+    for (const auto& c : cases) EXPECT_EQ(NormalizeDirText(W(c.first)), W(c.second)) << c.first;
 }
 
 TEST(InstallDir, Syntax) {
@@ -137,58 +138,60 @@ TEST(InstallDir, Syntax) {
         {"C:\\Games\\Q\\ ", DirSyntax::Absolute},
         {"\\\\server\\share\\Q", DirSyntax::Absolute},
     };
-    for (const auto& c : cases) EXPECT_EQ(ClassifyDir(NormalizeDirText(c.first)), c.second) << c.first;
+    for (const auto& c : cases) EXPECT_EQ(ClassifyDir(NormalizeDirText(W(c.first))), c.second) << c.first;
 }
 
 TEST(InstallDir, SameOrParent) {
-    EXPECT_TRUE(IsSameOrParentPath("C:\\Users", "C:\\users\\root\\Desktop"));
-    EXPECT_TRUE(IsSameOrParentPath("C:\\users\\root\\Desktop", "c:\\USERS\\ROOT\\desktop"));
-    EXPECT_TRUE(IsSameOrParentPath("C:\\", "C:\\Windows"));
-    EXPECT_FALSE(IsSameOrParentPath("C:\\user", "C:\\users\\root"));
-    EXPECT_FALSE(IsSameOrParentPath("C:\\users\\root\\Desktop\\Q", "C:\\users\\root\\Desktop"));
-    EXPECT_FALSE(IsSameOrParentPath("", "C:\\Windows"));
-    EXPECT_EQ(ParentPath("C:\\a\\b"), "C:\\a");
-    EXPECT_EQ(ParentPath("C:\\a"), "C:\\");
-    EXPECT_EQ(ParentPath(""), "");
+    EXPECT_TRUE(IsSameOrParentPath(L"C:\\Users", L"C:\\users\\root\\Desktop"));
+    EXPECT_TRUE(IsSameOrParentPath(L"C:\\users\\root\\Desktop", L"c:\\USERS\\ROOT\\desktop"));
+    EXPECT_TRUE(IsSameOrParentPath(L"C:\\", L"C:\\Windows"));
+    EXPECT_FALSE(IsSameOrParentPath(L"C:\\user", L"C:\\users\\root"));
+    EXPECT_FALSE(IsSameOrParentPath(L"C:\\users\\root\\Desktop\\Q", L"C:\\users\\root\\Desktop"));
+    EXPECT_FALSE(IsSameOrParentPath(L"", L"C:\\Windows"));
+    EXPECT_EQ(ParentPath(L"C:\\a\\b"), L"C:\\a");
+    EXPECT_EQ(ParentPath(L"C:\\a"), L"C:\\");
+    EXPECT_EQ(ParentPath(L""), L"");
 }
 
 TEST(Names, PlainNamesStayInTheirFolder) {
     for (const char* good : {"Quintara Poker", "Quintara.url", "{8E2F-11}", "a..b"})
-        EXPECT_TRUE(IsPlainName(good)) << good;
+        EXPECT_TRUE(IsPlainName(W(good))) << good;
     for (const char* bad : {"", ".", "..", "..\\Documents\\x.doc", "a/b", "C:x", "\\"})
-        EXPECT_FALSE(IsPlainName(bad)) << bad;
+        EXPECT_FALSE(IsPlainName(W(bad))) << bad;
     // The platform drops trailing dots and blanks: "..." is the folder itself, "Q." is "Q".
     for (const char* bad : {"...", "Q.", "Q ", "Q. .", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb"})
-        EXPECT_FALSE(IsPlainName(bad)) << bad;
-    for (const char* good : {".hidden", "..x", " leading"}) EXPECT_TRUE(IsPlainName(good)) << good;
+        EXPECT_FALSE(IsPlainName(W(bad))) << bad;
+    for (const char* good : {".hidden", "..x", " leading"}) EXPECT_TRUE(IsPlainName(W(good))) << good;
 }
 
 TEST(Names, PathsThatDoNotFitAreNotCut) {
-    std::string name(250, 'n');
-    EXPECT_EQ(FormatIfFits(259, "C:\\%s", name.c_str()), "C:\\" + name);
-    EXPECT_EQ(FormatIfFits(259, "C:\\%s.lnk", std::string(255, 'n').c_str()), "");  // 262 characters
-    EXPECT_EQ(FormatIfFits(259, "%s", std::string(259, 'n').c_str()).size(), 259u);
-    EXPECT_EQ(FormatIfFits(259, "%s", std::string(260, 'n').c_str()), "");
+    std::wstring name(250, L'n');
+    EXPECT_EQ(JoinIfFits(259, {L"C:\\", name}), L"C:\\" + name);
+    EXPECT_EQ(JoinIfFits(259, {L"C:\\", std::wstring(255, L'n'), L".lnk"}), L"");  // 262 characters
+    EXPECT_EQ(JoinIfFits(259, {std::wstring(259, L'n')}).size(), 259u);
+    EXPECT_EQ(JoinIfFits(259, {std::wstring(260, L'n')}), L"");
 }
 
 TEST(InstallDir, AdministrativeShares) {
     for (const char* share : {"\\\\host\\C$", "\\\\host\\C$\\Games", "\\\\10.0.0.1\\ADMIN$\\x", "\\\\h\\d$"})
-        EXPECT_TRUE(IsAdministrativeShare(share)) << share;
+        EXPECT_TRUE(IsAdministrativeShare(W(share))) << share;
     for (const char* other : {"\\\\host\\games\\C$", "\\\\host\\share", "C:\\C$", "\\\\host", "\\\\host\\$x\\y"})
-        EXPECT_FALSE(IsAdministrativeShare(other)) << other;
+        EXPECT_FALSE(IsAdministrativeShare(W(other))) << other;
 }
 
 TEST(InstallDir, LoopbackHostsAndVolumeFolders) {
-    EXPECT_EQ(UncHost("\\\\Host\\share\\x"), "Host");
-    EXPECT_EQ(UncHost("C:\\x"), "");
-    for (const char* host : {"localhost", "LocalHost", "127.0.0.1", "127.1.2.3", "0--1.ipv6-literal.net",
-                             "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net"})
-        EXPECT_TRUE(IsLoopbackHost(host)) << host;
-    for (const char* host : {"host", "localhost2", "128.0.0.1", "127.example.com", "2--1.ipv6-literal.net", ""})
-        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+    EXPECT_EQ(UncHost(L"\\\\Host\\share\\x"), L"Host");
+    EXPECT_EQ(UncHost(L"C:\\x"), L"");
+    for (const char* host : {"localhost", "LocalHost", "localhost.", "127.0.0.1", "127.1.2.3", "127.0.0.1.",
+                             "0--1.ipv6-literal.net", "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net",
+                             "[::1]", "[0:0:0:0:0:0:0:1]"})
+        EXPECT_TRUE(IsLoopbackHost(W(host))) << host;
+    for (const char* host :
+         {"host", "localhost2", "128.0.0.1", "127.example.com", "2--1.ipv6-literal.net", "", "[::2]", "[1::1]"})
+        EXPECT_FALSE(IsLoopbackHost(W(host))) << host;
     for (const char* dir : {"C:\\$Recycle.Bin", "D:\\$RECYCLE.BIN\\S-1-5-21", "C:\\RECYCLER\\x",
                             "C:\\System Volume Information", "\\\\host\\share\\$Recycle.Bin\\x"})
-        EXPECT_TRUE(IsInVolumeSystemFolder(dir)) << dir;
+        EXPECT_TRUE(IsInVolumeSystemFolder(W(dir))) << dir;
     for (const char* dir : {"C:\\Games\\$Recycle.Bin", "C:\\", "C:\\Recycle", "\\\\host\\$Recycle.Bin", "rel\\RECYCLER"})
-        EXPECT_FALSE(IsInVolumeSystemFolder(dir)) << dir;
+        EXPECT_FALSE(IsInVolumeSystemFolder(W(dir))) << dir;
 }

@@ -20,6 +20,23 @@ KeepList Keep(const std::string& ini) {
     return keep;
 }
 
+// The tests name paths in the system code page; the removal takes them wide.
+bool RemoveTree(const std::string& dir, const char* pattern, const KeepList& keep, RemovalStats* stats = nullptr,
+                const std::wstring* expectedFinalPath = nullptr) {
+    return uninst::RemoveTree(Wide(dir), Wide(pattern).c_str(), keep, stats, expectedFinalPath);
+}
+bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath = nullptr) {
+    std::wstring wide;
+    bool allowed = uninst::CheckInstallDirectory(Wide(dir), &wide, finalPath);
+    if (allowed) *resolved = Narrow(wide);
+    return allowed;
+}
+std::string LocalPathOfShare(const std::string& unc) {  // letter case aside
+    std::string local = Narrow(uninst::LocalPathOfShare(Wide(unc)));
+    return CharUpperA(&local[0]), local;
+}
+int DeleteRegistryTree(HKEY root, const std::string& key) { return uninst::DeleteRegistryTree(root, Wide(key).c_str()); }
+
 // RemoveTree leaves the current directory inside the tree; tests put it back.
 class RemovalTest : public ::testing::Test {
 protected:
@@ -40,10 +57,14 @@ TEST_F(RemovalTest, KeepsListedFilesHandHistoryAndSkinsAtEveryDepth) {
           "sub5\\HandHistory\\deep.txt", ".hidden\\f.txt", ".profile"})
         MakeFile(inst + "\\" + f);
     MakeDirs(inst + "\\empty\\emptier");
+    // A tree beyond MAX_PATH, a file at every level, goes whole.
+    std::wstring deep = L"\\\\?\\" + Wide(inst);
+    for (int level = 0; level < 40; ++level) MakeFile((deep += L"\\level " + std::to_wstring(level)) + L"\\f.txt");
     KeepList keep = Keep("[UNDELETE_LIST]\nKeep.DAT=1\nsettings.cfg=1\n[OTHER]\ngone.txt=1\n");
 
     RemovalStats stats;
     ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", keep, &stats));
+    EXPECT_EQ(stats.leftovers, 2);  // ".hidden" and ".profile"
 
     std::set<std::string> expected = {"KEEP.dat", "sub1\\", "sub1\\Settings.CFG", "sub1\\deep\\",
                                       "sub1\\deep\\deeper\\", "sub1\\deep\\deeper\\keep.DAT", "HandHistory\\",
@@ -113,8 +134,10 @@ TEST_F(RemovalTest, FileInUseIsLeftWithItsDirectoryAndNothingQueued) {
     HANDLE held = CreateFileA((inst + "\\sub\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList()));
+    RemovalStats stats;
+    ASSERT_TRUE(RemoveTree(inst.c_str(), "*.*", KeepList(), &stats));
     CloseHandle(held);
+    EXPECT_EQ(stats.leftovers, 1);
 
     EXPECT_EQ(ListTree(inst), (std::set<std::string>{"sub\\", "sub\\held.txt"}));
     for (const std::string& pending : PendingRenames())
@@ -280,16 +303,16 @@ TEST(RegistryTree, LinksAreRemovedNeverFollowed) {
 namespace {
 
 std::map<int, std::string> gFolders;
-std::string FakeFolder(int csidl) {
+std::wstring FakeFolder(int csidl) {
     auto it = gFolders.find(csidl);
-    return it == gFolders.end() ? std::string() : it->second;
+    return it == gFolders.end() ? std::wstring() : Wide(it->second);
 }
 
 UninstallSettings TestSettings() {
     UninstallSettings s;
-    s.verName = "Quintara Test";
-    s.uninstallName = "Uninstall Quintara";
-    s.mainUrlTitle = "Quintara.url";
+    s.verName = L"Quintara Test";
+    s.uninstallName = L"Uninstall Quintara";
+    s.mainUrlTitle = L"Quintara.url";
     return s;
 }
 
@@ -302,8 +325,9 @@ TEST(Shortcuts, AllUsersFirstThenTheUsersFolders) {
                 {CSIDL_STARTMENU, scratch / "start"},
                 {CSIDL_COMMON_PROGRAMS, scratch / "progs"},
                 {CSIDL_PROGRAMS, scratch / "userprogs"}};
-    for (const char* f : {"pubdesk\\Quintara Test.lnk", "desk\\Quintara Test.lnk", "start\\Quintara Test.lnk",
-                          "progs\\Quintara Test\\Quintara Test.lnk", "progs\\Quintara Test\\Uninstall Quintara.lnk",
+    // Names on disk in another letter case are the same names.
+    for (const char* f : {"pubdesk\\Quintara Test.lnk", "desk\\Quintara Test.lnk", "start\\QUINTARA TEST.lnk",
+                          "progs\\Quintara Test\\Quintara Test.lnk", "progs\\Quintara Test\\uninstall quintara.LNK",
                           "userprogs\\Quintara Test\\Quintara Test.lnk", "pubdesk\\Other.lnk"})
         MakeFile(scratch / f);
 
@@ -321,8 +345,8 @@ TEST(Shortcuts, NamesThatLeaveTheirFolderDeleteNothing) {
     MakeFile(scratch / "victim.lnk");
     MakeFile(scratch / "victim.doc");
     UninstallSettings s = TestSettings();
-    s.verName = "..\\victim";
-    s.mainUrlTitle = "..\\victim.doc";
+    s.verName = L"..\\victim";
+    s.mainUrlTitle = L"..\\victim.doc";
     RemoveShortcuts(s, &FakeFolder);
     RemoveExtensionAndFavorite(s, &FakeFolder);
     EXPECT_TRUE(Exists(scratch / "victim.lnk"));
@@ -331,13 +355,13 @@ TEST(Shortcuts, NamesThatLeaveTheirFolderDeleteNothing) {
     gFolders[CSIDL_PROGRAMS] = scratch / "progs";
     MakeDirs(scratch / "progs\\Q");
     for (const char* name : {"...", "Q.", "Q "}) {
-        s.verName = name;
+        s.verName = Wide(name);
         RemoveShortcuts(s, &FakeFolder);
         EXPECT_TRUE(Exists(scratch / "progs\\Q")) << name;
     }
     MakeDirs(scratch / "empty progs");
     gFolders[CSIDL_PROGRAMS] = scratch / "empty progs";
-    s.verName = "...";
+    s.verName = L"...";
     RemoveShortcuts(s, &FakeFolder);
     EXPECT_TRUE(Exists(scratch / "empty progs"));
 }
@@ -345,14 +369,15 @@ TEST(Shortcuts, NamesThatLeaveTheirFolderDeleteNothing) {
 TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
     ScratchDir scratch("fav");
     gFolders = {{CSIDL_FAVORITES, scratch / "fav"}};
-    for (const char* f : {"fav\\Quintara.url", "fav\\Links\\Quintara.url", "fav\\L\\Quintara.url", "fav\\Other.url"})
+    for (const char* f : {"fav\\QUINTARA.URL", "fav\\Links\\Quintara.url", "fav\\L\\Quintara.url", "fav\\Other.url"})
         MakeFile(scratch / f);
     const std::string toolbar = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
     const std::string ext = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
     UninstallSettings s = TestSettings();
-    s.siteGuid = "{UNINST-" + std::to_string(GetCurrentProcessId()) + "}";
-    SetRegString(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "\\a\\b", "v", "1");
-    SetRegString(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other", "v", "1");
+    std::string guid = "{UNINST-" + std::to_string(GetCurrentProcessId()) + "}";
+    s.siteGuid = Wide(guid);
+    SetRegString(HKEY_LOCAL_MACHINE, ext + guid + "\\a\\b", "v", "1");
+    SetRegString(HKEY_LOCAL_MACHINE, ext + guid + "-other", "v", "1");
 
     // A one-character folder name is not used.
     SetRegString(HKEY_CURRENT_USER, toolbar, "LinksFolderName", "L");
@@ -360,15 +385,15 @@ TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
     EXPECT_FALSE(Exists(scratch / "fav\\Quintara.url"));
     EXPECT_TRUE(Exists(scratch / "fav\\L\\Quintara.url"));
     EXPECT_TRUE(Exists(scratch / "fav\\Links\\Quintara.url"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ext + s.siteGuid));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ext + guid));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ext + guid + "-other"));
 
     SetRegString(HKEY_CURRENT_USER, toolbar, "LinksFolderName", "Links");
     RemoveExtensionAndFavorite(s, &FakeFolder);
     EXPECT_FALSE(Exists(scratch / "fav\\Links\\Quintara.url"));
     EXPECT_TRUE(Exists(scratch / "fav\\Other.url"));
 
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, ext + s.siteGuid + "-other");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, ext + guid + "-other");
     HKEY h;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, toolbar.c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
         RegDeleteValueA(h, "LinksFolderName");
@@ -386,20 +411,20 @@ TEST(LongNames, PathsThatDoNotFitAreSkippedNotCut) {
     const std::string ext = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     UninstallSettings s = TestSettings();
-    std::string id = std::to_string(GetCurrentProcessId());
-    s.verName = "Q" + id + std::string(240, 'q');
-    s.siteGuid = "{G" + id + std::string(240, 'g');
-    s.mainUrlTitle = "T" + id + std::string(240, 't');
+    std::string id = std::to_string(GetCurrentProcessId()), verName = "Q" + id + std::string(240, 'q');
+    std::string guid = "{G" + id + std::string(240, 'g'), title = "T" + id + std::string(240, 't');
+    s.verName = Wide(verName);
+    s.siteGuid = Wide(guid);
+    s.mainUrlTitle = Wide(title);
     SetRegString(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar", "LinksFolderName", "Links");
     auto cut = [](const std::string& path) { return path.substr(0, 259); };
     // What the cut paths name: other files, an empty folder, other keys.
-    std::vector<std::string> files = {cut(scratch / "desk\\" + s.verName + ".lnk"),
-                                      cut(scratch / "fav\\" + s.mainUrlTitle),
-                                      cut(scratch / "fav\\Links\\" + s.mainUrlTitle)};
+    std::vector<std::string> files = {cut(scratch / "desk\\" + verName + ".lnk"), cut(scratch / "fav\\" + title),
+                                      cut(scratch / "fav\\Links\\" + title)};
     for (const std::string& f : files) MakeFile(f);
-    std::string group = cut(scratch / "progs\\" + s.verName);
+    std::string group = cut(scratch / "progs\\" + verName);
     MakeDirs(group);
-    std::string extKey = cut(ext + s.siteGuid), entryKey = cut(uninstall + s.verName);
+    std::string extKey = cut(ext + guid), entryKey = cut(uninstall + verName);
     HKEY neighbour;  // its subkey's path is longer than the ANSI functions take whole
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, extKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &neighbour,
                               nullptr),
@@ -541,11 +566,11 @@ TEST(InstallDirectory, OverLongValueIsReadWholeAndRefused) {
     std::string dir = scratch / "data" + dots + "\\Quintara";
     MakeFile(scratch / "data\\s.txt");
     MakeFile(scratch / "uninstaller.ini", "[INFO]\r\nVER_NAME=Q\r\nDIR=" + dir + "\r\n");
-    UninstallSettings s = ReadSettings(scratch / "uninstaller.ini");
-    EXPECT_EQ(s.dir, dir);
+    UninstallSettings s = ReadSettings(Wide(scratch / "uninstaller.ini"));
+    EXPECT_EQ(s.dir, Wide(dir));
     std::string resolved;
-    EXPECT_FALSE(CheckInstallDirectory(s.dir, &resolved));
-    EXPECT_TRUE(CheckInstallDirectory(s.dir.substr(0, 259), &resolved));  // what the cut form would empty
+    EXPECT_FALSE(CheckInstallDirectory(dir, &resolved));
+    EXPECT_TRUE(CheckInstallDirectory(dir.substr(0, 259), &resolved));  // what the cut form would empty
     EXPECT_EQ(resolved, scratch / "data");
 }
 
@@ -573,8 +598,12 @@ std::string Encode(const std::wstring& text, UINT codePage) {
 // has and however its lines end, and keeps its names in any letter case, not only ASCII.
 TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
     ScratchDir scratch("encodings");
-    const std::wstring text =
-        L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n\u00FCber.dat=1\r\u00E4rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
+    // Letters with a case that the system code page has: accented Latin ones, or Greek.
+    const bool farEast = GetACP() >= 932 && GetACP() <= 950;
+    const std::wstring u = farEast ? L"\u03B1" : L"\u00FC", U = farEast ? L"\u0391" : L"\u00DC";
+    const std::wstring a = farEast ? L"\u03B2" : L"\u00E4", A = farEast ? L"\u0392" : L"\u00C4";
+    const std::wstring text = L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n" + u + L"ber.dat=1\r" + a +
+                              L"rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
     const std::pair<const char*, std::string> files[] = {
         {"utf-16", Utf16(text, false)},
         {"utf-16 big-endian", Utf16(text, true)},
@@ -588,15 +617,16 @@ TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
         GetPrivateProfileStringA("INFO", "DIR", "", dir, MAX_PATH, ini.c_str());
         EXPECT_STREQ(dir, "C:\\Q") << f.first;
         KeepList keep;
-        EXPECT_EQ(ReadKeepListFile(ini, keep), KeepListRead::Complete) << f.first;
+        EXPECT_EQ(ReadKeepListFile(Wide(ini), keep), KeepListRead::Complete) << f.first;
         EXPECT_EQ(keep.Size(), 2u) << f.first;
 
         std::wstring inst = Wide(scratch / "inst");
-        for (const wchar_t* name : {L"\\\u00DCBER.DAT", L"\\sub\\\u00C4rger.cfg", L"\\sub\\gone.txt", L"\\other.dat"})
+        for (const std::wstring& name : {L"\\" + U + L"BER.DAT", L"\\sub\\" + A + L"rger.cfg", std::wstring(L"\\sub\\gone.txt"),
+                                         std::wstring(L"\\other.dat")})
             MakeFile(inst + name);
         ASSERT_TRUE(RemoveTree((scratch / "inst").c_str(), "*.*", keep));
-        EXPECT_TRUE(Exists(inst + L"\\\u00DCBER.DAT")) << f.first;
-        EXPECT_TRUE(Exists(inst + L"\\sub\\\u00C4rger.cfg")) << f.first;
+        EXPECT_TRUE(Exists(inst + L"\\" + U + L"BER.DAT")) << f.first;
+        EXPECT_TRUE(Exists(inst + L"\\sub\\" + A + L"rger.cfg")) << f.first;
         EXPECT_FALSE(Exists(inst + L"\\sub\\gone.txt")) << f.first;
         EXPECT_FALSE(Exists(inst + L"\\other.dat")) << f.first;
     }
@@ -604,7 +634,7 @@ TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
     for (const std::string& broken : {Utf16(text, false) + "x", std::string("\xEF\xBB\xBF[UNDELETE_LIST]\r\n\xC3(=1")}) {
         MakeFile(scratch / "uninstaller.ini", broken);
         KeepList keep;
-        EXPECT_EQ(ReadKeepListFile(scratch / "uninstaller.ini", keep), KeepListRead::Unreadable);
+        EXPECT_EQ(ReadKeepListFile(Wide(scratch / "uninstaller.ini"), keep), KeepListRead::Unreadable);
     }
 }
 
@@ -686,7 +716,7 @@ TEST(InstallDirectory, SharesOfThisMachineAreComparedAsWhatTheyLeadTo) {
 
     auto upper = [](std::string s) { return CharUpperA(&s[0]), s; };
     EXPECT_EQ(LocalPathOfShare(share + user + "\\Documents"), upper(profile + "\\Documents"));
-    EXPECT_EQ(LocalPathOfShare(share + user + "\\Games\\Q"), upper(profile) + "\\Games\\Q");
+    EXPECT_EQ(LocalPathOfShare(share + user + "\\Games\\Q"), upper(profile + "\\Games\\Q"));
     EXPECT_EQ(LocalPathOfShare(share), upper(profiles));
     for (const std::string& dir : {share + user, share + user + "\\Documents", share + "other\\AppData"})
         EXPECT_FALSE(CheckInstallDirectory(dir, &resolved)) << dir;

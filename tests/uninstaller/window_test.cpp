@@ -18,7 +18,7 @@ const COLORREF kFill = RGB(1, 2, 3);
 // The test program's own directory holds the settings file the window reads.
 class PaintTest : public ::testing::Test {
 protected:
-    void SetUp() override { ini = ProgramDirectory() + "uninstaller.ini"; }
+    void SetUp() override { ini = uninst_test::Narrow(ProgramDirectory()) + "uninstaller.ini"; }
     void TearDown() override { DeleteFileA(ini.c_str()); }
     std::string ini;
 };
@@ -65,7 +65,7 @@ TEST_F(PaintTest, BandTextsAndWrappedVersionLine) {
                           "at the bottom edge of its rectangle\r\n");
     UninstallWindow window(GetModuleHandleA(nullptr));
     ASSERT_TRUE(window.Create());
-    EXPECT_EQ(window.Settings().verName, "Quintara Poker");
+    EXPECT_EQ(window.Settings().verName, L"Quintara Poker");
     Canvas canvas;
     SendMessageA(window.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.memory), PRF_CLIENT);
 
