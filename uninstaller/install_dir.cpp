@@ -49,6 +49,11 @@ const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVers
 
 constexpr size_t kPathCapacity = 259;
 
+// Folders of the Unix system that a Wine drive may lead into.
+const wchar_t* const kUnixSystemFolders[] = {L"/bin",  L"/boot", L"/dev", L"/etc", L"/lib", L"/lib32",
+                                             L"/lib64", L"/libx32", L"/proc", L"/run", L"/sbin", L"/srv",
+                                             L"/sys",  L"/usr",  L"/var"};
+
 // Full, long-name, normalised form; "" when the path cannot be resolved.
 std::wstring Resolve(const std::wstring& path) {
     wchar_t full[MAX_PATH] = {};
@@ -72,6 +77,7 @@ struct Guard {
     std::vector<std::wstring> profileRoots;  // the folders that hold the profiles
     std::vector<std::wstring> profileTails;  // special folders within a profile, relative
     std::vector<std::wstring> machineNames;  // this computer's names
+    std::wstring unixRootDrives;             // under Wine, the letters of drives that map "/"
 };
 
 void AddBothForms(std::vector<std::wstring>& list, const std::wstring& path) {
@@ -90,8 +96,9 @@ std::wstring KnownFolderPath(const KNOWNFOLDERID& id, DWORD flags = 0) {
     return path;
 }
 
-// Every folder of the platform's register of known folders that has a path, and the
-// derived ones; false when the register cannot be read.
+// Every folder of the platform's register of known folders, at its place and at its
+// default place (where another profile has it when ours is moved), and the derived
+// ones; false when the register cannot be read.
 bool KnownFolders(std::vector<std::wstring>* paths) {
     HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IKnownFolderManager* manager = nullptr;
@@ -100,7 +107,10 @@ bool KnownFolders(std::vector<std::wstring>* paths) {
     bool read = SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
                                            IID_IKnownFolderManager, reinterpret_cast<void**>(&manager))) &&
                 SUCCEEDED(manager->GetFolderIds(&ids, &count));
-    for (UINT i = 0; read && i < count; ++i) paths->push_back(KnownFolderPath(ids[i]));
+    for (UINT i = 0; read && i < count; ++i) {
+        paths->push_back(KnownFolderPath(ids[i]));
+        paths->push_back(KnownFolderPath(ids[i], KF_FLAG_DEFAULT_PATH));
+    }
     CoTaskMemFree(ids);
     if (manager) manager->Release();
     if (SUCCEEDED(com)) CoUninitialize();
@@ -157,6 +167,70 @@ void AddMachineNames(std::vector<std::wstring>* names) {
     }
 }
 
+// Under Wine (which alone has this export), a Windows path's Unix path.
+using UnixNameOf = char*(CDECL*)(LPCWSTR);
+
+UnixNameOf WineUnixName() {
+    return reinterpret_cast<UnixNameOf>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+}
+
+std::wstring UnixPathOf(UnixNameOf unixName, const std::wstring& path) {
+    char* name = unixName(path.c_str());
+    std::wstring unixPath;
+    if (name) {
+        int size = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
+        if (size > 1) {
+            unixPath.resize(size - 1);
+            MultiByteToWideChar(CP_UTF8, 0, name, -1, &unixPath[0], size);
+        }
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    return unixPath;
+}
+
+// A Unix path as Wine's Windows side opens it; "\??\" paths of the environment likewise.
+std::wstring WindowsPathOfUnix(std::wstring unixPath) {
+    std::replace(unixPath.begin(), unixPath.end(), L'/', L'\\');
+    return L"\\\\?\\unix" + unixPath;
+}
+
+std::wstring EnvironmentNtPath(const wchar_t* name) {
+    wchar_t value[4 * MAX_PATH] = {};
+    DWORD len = GetEnvironmentVariableW(name, value, 4 * MAX_PATH);
+    std::wstring path = (len > 0 && len < 4 * MAX_PATH) ? value : L"";
+    if (path.compare(0, 4, L"\\??\\") == 0) path.replace(0, 4, L"\\\\?\\");
+    return path;
+}
+
+void AddFinalForm(std::vector<std::wstring>& list, const std::wstring& path) {
+    std::wstring final = path.empty() ? std::wstring() : FinalText(path);
+    if (!final.empty()) list.push_back(final);
+}
+
+// Under Wine a drive can lead anywhere in the Unix file system. Refused: the drives that
+// map the Unix root, the prefix and the Unix home with their parents, and the Unix
+// system folders with everything in them, each where it really is (its final path).
+void AddWinePlaces(Guard* guard) {
+    UnixNameOf unixName = WineUnixName();
+    if (!unixName) return;
+    DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t root[] = {letter, L':', L'\\', 0};
+        if ((drives & (1u << (letter - L'A'))) && UnixPathOf(unixName, root) == L"/")
+            guard->unixRootDrives += letter;
+    }
+    std::wstring prefix = EnvironmentNtPath(L"WINECONFIGDIR");
+    if (prefix.empty()) {  // "<prefix>/dosdevices/c:/"
+        std::wstring drive = UnixPathOf(unixName, L"C:\\");
+        size_t at = drive.find(L"/dosdevices/");
+        if (at != std::wstring::npos) prefix = WindowsPathOfUnix(drive.substr(0, at));
+    }
+    AddFinalForm(guard->folders, prefix);
+    AddFinalForm(guard->folders, EnvironmentNtPath(L"WINEHOMEDIR"));
+    for (const wchar_t* folder : kUnixSystemFolders) AddFinalForm(guard->systemTrees, WindowsPathOfUnix(folder));
+}
+
 // False when the register of known folders cannot be read: then nothing is safe.
 bool LoadGuard(Guard* guard) {
     std::vector<std::wstring> reported;
@@ -169,9 +243,11 @@ bool LoadGuard(Guard* guard) {
     if (GetSystemDirectoryW(path, MAX_PATH)) AddBothForms(guard->systemTrees, path);
     for (const KNOWNFOLDERID* id : {&FOLDERID_Windows, &FOLDERID_System, &FOLDERID_SystemX86})
         AddBothForms(guard->systemTrees, KnownFolderPath(*id));
+    AddWinePlaces(guard);
     guard->folders.insert(guard->folders.end(), guard->systemTrees.begin(), guard->systemTrees.end());
     std::vector<std::wstring> profiles;
     AddBothForms(profiles, KnownFolderPath(FOLDERID_Profile));
+    AddBothForms(guard->profileRoots, KnownFolderPath(FOLDERID_UserProfiles));
     for (const std::wstring& profile : profiles) {
         std::wstring root = ParentPath(profile);
         if (ClassifyDir(root) == DirSyntax::Absolute) guard->profileRoots.push_back(root);
@@ -214,9 +290,14 @@ bool IsShareOfThisMachine(const std::wstring& path, const Guard& guard) {
     return false;
 }
 
+bool IsOnUnixRootDrive(const std::wstring& path, const Guard& guard) {
+    if (path.size() < 2 || path[1] != L':') return false;
+    return guard.unixRootDrives.find(UpperAscii(path.substr(0, 1))[0]) != std::wstring::npos;
+}
+
 bool IsAllowed(const std::wstring& path, const Guard& guard) {
     return ClassifyDir(path) == DirSyntax::Absolute && !IsAdministrativeShare(path) &&
-           !IsShareOfThisMachine(path, guard) && !IsProtected(path, guard);
+           !IsShareOfThisMachine(path, guard) && !IsOnUnixRootDrive(path, guard) && !IsProtected(path, guard);
 }
 
 // Volume serial number and file id: the same folder, whichever path names it.

@@ -54,8 +54,10 @@ void RemoveUninstallEntry(const UninstallSettings& settings);
 // Whether "DIR" may be emptied: an absolute path of at most 259 characters that is not
 // a root, an administrative share, a share of this machine by one of its names, a link,
 // inside the Windows directory or a volume's recycle bin, a user profile, a known folder
-// (of any user, 64-bit program files included) or a parent of one, by its own path or
-// its final one. On success *resolved is the full path to work in and *finalPath,
+// (of any user, at its present or its default place, 64-bit program files included) or a
+// parent of one, by its own path or its final one. Under Wine also not on a drive that
+// maps the Unix root, not a Wine prefix, the Unix home or a parent of one, and not in a
+// Unix system folder. On success *resolved is the full path to work in and *finalPath,
 // when asked for, the final path it has now ("" when it does not exist).
 bool CheckInstallDirectory(const std::wstring& dir, std::wstring* resolved, std::wstring* finalPath = nullptr);
 

@@ -418,7 +418,8 @@ TEST_P(RefusedDir, RemovesNothing) {
     } else if (kind == "in-windows") {
         sentinelDir = std::string(windows) + "\\uninst_sentinel_" + inst.id;
         dirText = sentinelDir;
-    } else if (kind == "other-profile") {
+    } else if (kind == "other-profile") {  // ours moved as a folder backup moves it
+        redirect.reset(new ShellFolderRedirect("Personal", SpecialFolder(CSIDL_PROFILE) + "\\OneDrive\\Documents"));
         sentinelDir = ParentOf(SpecialFolder(CSIDL_PROFILE)) + "\\other_" + inst.id + "\\Documents";
         dirText = sentinelDir;
     } else if (kind == "overlong") {

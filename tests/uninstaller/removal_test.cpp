@@ -477,7 +477,28 @@ TEST(Shortcuts, LinkInPlaceOfAShortcutLeavesItsTarget) {
 TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     ScratchDir scratch("guard");
     MakeDirs(scratch / "inst");
+    // Documents, Desktop and Pictures moved into OneDrive: their default places stay
+    // refused, ours and other users' alike.
+    std::string profile = SpecialFolder(CSIDL_PROFILE), moved = profile + "\\OneDrive\\";
+    ShellFolderRedirect documents("Personal", moved + "Documents"), desktop("Desktop", moved + "Desktop"),
+        pictures("My Pictures", moved + "Pictures");
+    // Wine's drive of the Unix root, the Unix home, the prefix and a folder that holds it,
+    // and a Unix system folder, also through drives of our own that lead to them.
+    char unixPrefix[MAX_PATH] = {}, home[MAX_PATH] = {};
+    GetEnvironmentVariableA("WINEPREFIX", unixPrefix, MAX_PATH);
+    GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH);  // "\\??\\Z:\\..."
+    std::string prefix = TargetPath(unixPrefix), holder = prefix.substr(0, prefix.find_last_of('\\'));
+    std::string above = holder.substr(0, holder.find_last_of('\\')), viaW = "W:" + prefix.substr(above.size());
+    MappedDrive w('W', above), v('V', "Z:\\usr");
     std::vector<std::string> refused = {
+        "Z:\\etc",
+        "Z:\\usr\\share",
+        home + 4,
+        prefix,
+        holder,
+        viaW,
+        "W:" + holder.substr(above.size()),
+        "V:\\share",
         "",
         "   ",
         ".",
@@ -510,7 +531,7 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     std::string windows = SpecialFolder(CSIDL_WINDOWS), others = SpecialFolder(CSIDL_PROFILE) + "\\..\\other";
     for (const std::string& dir :
          {windows + "\\system32\\drivers", windows + "\\inf", windows + "\\Temp\\Quintara", others + "\\Documents",
-          others + "\\Desktop\\", others + "\\AppData", others + "\\AppData\\Roaming",
+          others + "\\Desktop\\", others + "\\Pictures", profile + "\\Documents", others + "\\AppData", others + "\\AppData\\Roaming",
           std::string("\\\\host\\C$\\Games"), std::string("\\\\host\\ADMIN$\\x"), std::string("\\\\host\\d$\\")})
         refused.push_back(dir);
     std::string dots;
@@ -534,6 +555,7 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     EXPECT_TRUE(
         CheckInstallDirectory(SpecialFolder(CSIDL_PROFILE) + "\\..\\other\\AppData\\Local\\Quintara", &resolved));
     EXPECT_TRUE(CheckInstallDirectory("\\\\host\\games\\Quintara", &resolved));
+    EXPECT_TRUE(CheckInstallDirectory("W:" + holder.substr(above.size()) + "\\Quintara", &resolved));
 
     // A "DIR" that is itself a link is refused.
     MakeFile(scratch / "target\\s.txt");
