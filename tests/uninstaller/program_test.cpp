@@ -183,6 +183,20 @@ void UninstallWithYes(const Installation& inst, const std::string& question, con
     EXPECT_EQ(p.WaitExit(10000), 0u);
 }
 
+// After a removal that could not start the window stays: once it answers, the plan is over.
+HWND AnsweringWindow(const Process& p) {
+    HWND window = p.FindWindowOfClass("VozareZodidazod");
+    DWORD_PTR result;
+    return window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result) ? window : nullptr;
+}
+
+// Closes that window, "Quit ?" answered Yes; the exit code.
+DWORD Quit(Process& p, HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND quit = p.WaitMessageBox("Quit ?");
+    return quit && Answer(quit, IDYES) ? p.WaitExit(10000) : DWORD(STILL_ACTIVE);
+}
+
 // A client pixel of `window` as the screen shows it; false when `cover` hides it.
 bool ClientPixel(const ScreenShot& shot, HWND window, HWND cover, int x, int y, COLORREF* colour) {
     POINT p = {x, y};
@@ -374,12 +388,12 @@ TEST(Program, DirectoryThatCannotBeEnteredStopsBeforeShortcutsAndKeys) {
     HWND box = p.WaitMessageBox(kNotComplete);
     ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
     ASSERT_TRUE(Answer(box, IDOK));
+    HWND window = AnsweringWindow(p);
+    ASSERT_TRUE(window);
     EXPECT_EQ(ListTree(inst.dir), before);
     inst.ExpectOutsideUntouched();
 
     // The window stays until closed; "Quit ?" answered No keeps it.
-    HWND window = p.FindWindowOfClass("VozareZodidazod");
-    ASSERT_TRUE(window);
     PostMessageA(window, WM_CLOSE, 0, 0);
     HWND quit = p.WaitMessageBox("Quit ?");
     ASSERT_TRUE(quit);
@@ -389,11 +403,7 @@ TEST(Program, DirectoryThatCannotBeEnteredStopsBeforeShortcutsAndKeys) {
     EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(p.WaitExit(0), DWORD(STILL_ACTIVE));
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    quit = p.WaitMessageBox("Quit ?");
-    ASSERT_TRUE(quit);
-    ASSERT_TRUE(Answer(quit, IDYES));
-    EXPECT_EQ(p.WaitExit(10000), 0u);
+    EXPECT_EQ(Quit(p, window), 0u);
 }
 
 // Each refused "DIR" gets the same message as an empty one and removes nothing.
@@ -493,10 +503,13 @@ TEST(Program, DirectorySwappedWhileTheQuestionIsOpenRemovesNothing) {
     HWND box = p.WaitMessageBox(kNotComplete);
     ASSERT_TRUE(box) << "box: " << p.CurrentMessageBoxText();
     ASSERT_TRUE(Answer(box, IDOK));
+    HWND window = AnsweringWindow(p);
+    ASSERT_TRUE(window);
 
     for (const char* f : sentinels) EXPECT_TRUE(Exists(outside + "\\" + f)) << f;
     EXPECT_TRUE(Exists(data + ".old\\a.txt"));
     inst.ExpectOutsideUntouched();
+    EXPECT_EQ(Quit(p, window), 0u);
 }
 
 // The skin file is written where nothing planted beforehand is followed: a link in
