@@ -129,7 +129,7 @@ void RemoveUnixLink(const std::wstring& path) {
     if (unixPath.empty()) return;
     RunUnix("/bin/rm", "/bin/rm -f \"" + unixPath + "\"");
     // The handle of a Unix process may be signalled before the program is done.
-    for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
+    for (int i = 0; i < 500 && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) Sleep(20);
 }
 
 namespace {
@@ -187,7 +187,7 @@ void RemoveScratch(const std::string& path) {
     std::string unixPath = UnixPath(Wide(path));
     if (unixPath.find("/uninst_test/") == std::string::npos) return;
     RunUnix("/bin/rm", "/bin/rm -rf \"" + unixPath + "\"");
-    for (int i = 0; i < 100 && Exists(path); ++i) Sleep(20);
+    for (int i = 0; i < 500 && Exists(path); ++i) Sleep(20);
 }
 
 void RemoveAll(const std::string& path) {
@@ -252,7 +252,7 @@ bool MakeUnixSymlink(const std::string& target, const std::string& link) {
     std::string from = UnixPath(Wide(target)), to = UnixPath(Wide(link.substr(0, slash)));
     if (!to.empty()) to += "/" + link.substr(slash + 1);
     if (from.empty() || to.empty() || !RunUnix("/bin/ln", "/bin/ln -s \"" + from + "\" \"" + to + "\"")) return false;
-    for (int i = 0; i < 100; ++i, Sleep(20))
+    for (int i = 0; i < 500; ++i, Sleep(20))
         if (Attributes(link) != INVALID_FILE_ATTRIBUTES) return true;
     return false;
 }
@@ -262,7 +262,7 @@ MappedDrive::MappedDrive(char letter, const std::string& target) {
     GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
     link = std::string(prefix) + "/dosdevices/" + char(tolower(letter)) + ":";
     RunUnix("/bin/ln", "/bin/ln -sfn \"" + UnixPath(Wide(target)) + "\" \"" + link + "\"");
-    for (int i = 0; i < 100 && !Exists(std::string(1, letter) + ":\\"); ++i) Sleep(20);
+    for (int i = 0; i < 500 && !Exists(std::string(1, letter) + ":\\"); ++i) Sleep(20);
     Sleep(1100);  // Wine reads the drives' places again once a second
 }
 
