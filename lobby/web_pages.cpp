@@ -13,12 +13,8 @@
 
 namespace {
 
-constexpr const char* kSitePageKeys[] = {
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",  "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT", "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",   "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP",
-};
-constexpr const char* kSiteValueNames[] = {"MAINCLIENT"};
+using protocol::kSitePageKeys;
+constexpr const char* kSiteValueNames[] = {protocol::kSitePageValue};
 constexpr int kSitePageCount = static_cast<int>(std::size(kSitePageKeys));
 constexpr int kSiteValueCount = static_cast<int>(std::size(kSiteValueNames));
 constexpr size_t kSiteAddressRoom = 260;
