@@ -12,6 +12,8 @@ if(BUILD_WIN32 AND NOT FUZZ)
   target_precompile_headers(test_pch PRIVATE <windows.h> <gtest/gtest.h>)
   add_library(test_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp)
   target_link_libraries(test_main PUBLIC gtest)
+  target_compile_options(test_main PRIVATE -O0)
+  target_precompile_headers(test_main REUSE_FROM test_pch)
 endif()
 
 function(add_unit_test name)
