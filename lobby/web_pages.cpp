@@ -39,7 +39,7 @@ SafeArrayOwner MakeByteArray(const std::string& bytes) {
 loginform::Values ReadLoginValues() {
     loginform::Values values;
     for (size_t i = 0; i < loginform::kFieldCount; i++) values[i] = ReadMailboxText(loginform::kFields[i].valueName);
-    return loginform::CutToCapacity(std::move(values));
+    return loginform::CutToCapacity(std::move(values), dbcs::System());
 }
 
 // Each set of login values is posted at most once.
