@@ -14,16 +14,14 @@ namespace {
 constexpr int kReportClick = -2049;
 constexpr int kReportStateChanged = -2052;
 constexpr int kReportKeyDown = -2059;
-
-bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 }  // namespace
 
 CBrowserDlg::CBrowserDlg(std::string settingsPath, std::string commandLineAddress)
     : CDialog(IDD_BROWSER),
       settingsPath(std::move(settingsPath)),
       commandLineAddress(std::move(commandLineAddress)),
-      chat(IsSystemLeadByte),
-      lobby(lobbyCtrl, IsSystemLeadByte) {}
+      chat(dbcs::System()),
+      lobby(lobbyCtrl, dbcs::System()) {}
 
 CBrowserDlg::~CBrowserDlg() = default;
 

@@ -75,15 +75,16 @@ LRESULT CBrowserDlg::OnLobbyKeyDown(NMHDR* header) {
 
 void CBrowserDlg::ChooseLobbyCell(int item, int subItem) {
     const std::string text = lobbyCtrl.GetItemText(item, subItem);
-    selectionLabel = text;
-    SetDlgItemTextA(hwnd, IDC_SELECTION_LABEL, selectionLabel.c_str());
-    targetIsBuddy = 0;
-
     // The clicked row's own entry when it shows one: a user named like a group
-    // (or a name the cell shows changed) still finds the row that was clicked.
+    // (or a name the cell shows changed) still finds the row that was clicked,
+    // and the label carries the name as it came, not as the cell stores it.
     const report::NodeHandle row = lobbyCtrl.GetItemNode(item);
     const LobbyEntry* shown = lobby.EntryAt(row);
     const bool shownIsUser = shown && shown->nickname[0];
+    selectionLabel = shown ? (shownIsUser ? shown->nickname : shown->groupName) : text;
+    SetDlgItemTextA(hwnd, IDC_SELECTION_LABEL, selectionLabel.c_str());
+    targetIsBuddy = 0;
+
     const LobbyEntry* user = shown ? (shownIsUser ? shown : nullptr) : lobby.FindNickname(text);
     selectedUserId = user ? user->userId : 0;
     if (user) {
