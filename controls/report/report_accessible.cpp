@@ -617,14 +617,14 @@ void CReportCtrl::ItemChanged(int item, int subItem, ItemChange change) {
     AccessChanged();
     AccessEvents& a = *access;
     if (!a.scheduled) return;
-    if (change == ItemChange::Selected) {
+    if (change == ItemChange::Selected || change == ItemChange::Deselected) {
         const uint32_t id = ItemId(item);
         if (a.selectionOverflow || !id ||
             std::any_of(a.selected.begin(), a.selected.end(), [id](const auto& s) { return s.first == id; }))
             return;
-        // The model has written the new state: the one told before is the other.
+        // The state before this change is the one told, unless an earlier change came first.
         if (a.selected.size() < AccessEvents::kMaxItemEvents)
-            a.selected.emplace_back(id, !Selected(*this, item));
+            a.selected.emplace_back(id, change == ItemChange::Deselected);
         else
             a.selectionOverflow = true;
         return;

@@ -765,7 +765,7 @@ void ReportModel::SetSelected(uint32_t key, bool toggle, bool select, bool notif
     else
         selection.Remove(key);
     WriteState(item, (ReadState(item) & ~static_cast<uint32_t>(StateSelected)) | (on ? StateSelected : 0));
-    ItemChanged(item, -1, ItemChange::Selected);
+    ItemChanged(item, -1, on ? ItemChange::Selected : ItemChange::Deselected);
     if (notify) NotifyState(NotifyStateChanged, item, now);
 }
 

@@ -104,7 +104,7 @@ struct WheelSteps {
 };
 
 // What changed of one item, for assistive technology.
-enum class ItemChange { Text, Expanded, Selected };
+enum class ItemChange { Text, Expanded, Selected, Deselected };
 
 class ReportModel {
 public:
