@@ -37,7 +37,7 @@ bool CReportCtrl::RegisterWindowClass() {
 
 CReportCtrl::CReportCtrl() {
     if (!RegisterWindowClass()) throw std::runtime_error("the MFCReportCtrl window class cannot be registered");
-    SetLeadByteTest([](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+    SetLeadByteTest(dbcs::System());
     wheelLines = CReportCtrl::ReadWheelScrollLines();
 }
 
@@ -81,6 +81,7 @@ win::RouteTable CReportCtrl::Routes() const {
         OnRawMessage<kHideColumnLater, &C::OnHideColumnLater>(),
         OnRawMessage<WM_GETOBJECT, &C::OnGetObject>(),
         OnRawMessage<kAccessEvents, &C::OnAccessEvents>(),
+        OnRawMessage<kAccessAction, &C::OnAccessAction>(),
         OnRawMessage<WM_TIMER, &C::OnTimer>(),
     };
     return MakeRouteTable(routes);
