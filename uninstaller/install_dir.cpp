@@ -50,9 +50,9 @@ const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVers
 constexpr size_t kPathCapacity = 259;
 
 // Folders of the Unix system that a Wine drive may lead into.
-const wchar_t* const kUnixSystemFolders[] = {L"/bin",  L"/boot", L"/dev", L"/etc", L"/lib", L"/lib32",
-                                             L"/lib64", L"/libx32", L"/proc", L"/run", L"/sbin", L"/srv",
-                                             L"/sys",  L"/usr",  L"/var"};
+const wchar_t* const kUnixSystemFolders[] = {L"/bin",   L"/boot",  L"/dev",    L"/etc",  L"/lib",
+                                             L"/lib32", L"/lib64", L"/libx32", L"/proc", L"/run",
+                                             L"/sbin",  L"/srv",   L"/sys",    L"/usr",  L"/var"};
 
 // Full, long-name, normalised form; "" when the path cannot be resolved.
 std::wstring Resolve(const std::wstring& path) {
@@ -217,8 +217,7 @@ void AddWinePlaces(Guard* guard) {
     DWORD drives = GetLogicalDrives();
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
         const wchar_t root[] = {letter, L':', L'\\', 0};
-        if ((drives & (1u << (letter - L'A'))) && UnixPathOf(unixName, root) == L"/")
-            guard->unixRootDrives += letter;
+        if ((drives & (1u << (letter - L'A'))) && UnixPathOf(unixName, root) == L"/") guard->unixRootDrives += letter;
     }
     std::wstring prefix = EnvironmentNtPath(L"WINECONFIGDIR");
     if (prefix.empty()) {  // "<prefix>/dosdevices/c:/"

@@ -73,7 +73,8 @@ std::wstring ReadUserRegistryString(const wchar_t* key, const wchar_t* value, co
 void RemoveUninstallEntry(const UninstallSettings& s) {
     std::wstring key = JoinIfFits(kPathCapacity, {kUninstallKey, L"\\", s.verName});
     HKEY entry;
-    if (!IsPlainName(s.verName) || key.empty() || OpenKeyItself(HKEY_LOCAL_MACHINE, key.c_str(), &entry) != ERROR_SUCCESS)
+    if (!IsPlainName(s.verName) || key.empty() ||
+        OpenKeyItself(HKEY_LOCAL_MACHINE, key.c_str(), &entry) != ERROR_SUCCESS)
         return;
     // A link has none of these values; another product's entry behind it keeps its own.
     for (const wchar_t* value : {L"DisplayName", L"UninstallString", L"DisplayIcon"}) RegDeleteValueW(entry, value);

@@ -83,8 +83,8 @@ bool ClearReadOnly(HANDLE h, DWORD* original) {
 // a link leads to, where the platform follows it, has another final path and is left
 // alone. What cannot be deleted now (a file in use, say) is passed over: deletion queued
 // for the next restart would follow whatever the path names by then.
-bool DeleteEntry(const std::wstring& path, const std::wstring& folder, const std::wstring& name,
-                 bool nameIgnoringCase, DWORD listedAttributes) {
+bool DeleteEntry(const std::wstring& path, const std::wstring& folder, const std::wstring& name, bool nameIgnoringCase,
+                 DWORD listedAttributes) {
     bool readOnly = (listedAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     win::FileHandle h = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | (readOnly ? FILE_WRITE_ATTRIBUTES : 0), false);
     if (!h || !IsEntryOf(FinalPathOf(h.Get()), folder, name, nameIgnoringCase)) return false;
@@ -152,8 +152,8 @@ bool EmptyFiles(Frame& here, Walk& walk) {
 // be entered or listed, or when it leads elsewhere (a link the platform follows, a drive).
 bool Enter(const Frame& parent, const Entry& sub, Walk& walk, Frame* child) {
     child->final = parent.final + L"\\" + sub.name;
-    child->held = OpenEntry(child->final, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, true,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE);
+    child->held =
+        OpenEntry(child->final, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, true, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!child->held || FinalPathOf(child->held.Get()) != child->final) return false;
     child->attributes = sub.attributes;
     child->leftoversBefore = walk.stats.leftovers;

@@ -9,6 +9,16 @@ namespace {
 
 // The path cases are written in ASCII; the rules take wide text.
 std::wstring W(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+std::string A(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string NormalizeDirText(const char* dir) { return A(uninst::NormalizeDirText(W(dir))); }
+DirSyntax ClassifyDir(const std::string& dir) { return uninst::ClassifyDir(W(dir)); }
+bool IsSameOrParentPath(const char* dir, const char* other) { return uninst::IsSameOrParentPath(W(dir), W(other)); }
+std::string ParentPath(const char* path) { return A(uninst::ParentPath(W(path))); }
+bool IsPlainName(const char* name) { return uninst::IsPlainName(W(name)); }
+bool IsAdministrativeShare(const char* dir) { return uninst::IsAdministrativeShare(W(dir)); }
+std::string UncHost(const char* dir) { return A(uninst::UncHost(W(dir))); }
+bool IsLoopbackHost(const char* host) { return uninst::IsLoopbackHost(W(host)); }
+bool IsInVolumeSystemFolder(const char* dir) { return uninst::IsInVolumeSystemFolder(W(dir)); }
 
 KeepList Parse(const std::wstring& text) {
     KeepList keep;
@@ -113,7 +123,7 @@ TEST(InstallDir, NormalisedText) {
         {"  ", ""},
         {" C:\\x", " C:\\x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormalizeDirText(W(c.first)), W(c.second)) << c.first;
+    for (const auto& c : cases) EXPECT_EQ(NormalizeDirText(c.first), c.second) << c.first;
 }
 
 TEST(InstallDir, Syntax) {
@@ -138,30 +148,30 @@ TEST(InstallDir, Syntax) {
         {"C:\\Games\\Q\\ ", DirSyntax::Absolute},
         {"\\\\server\\share\\Q", DirSyntax::Absolute},
     };
-    for (const auto& c : cases) EXPECT_EQ(ClassifyDir(NormalizeDirText(W(c.first))), c.second) << c.first;
+    for (const auto& c : cases) EXPECT_EQ(ClassifyDir(NormalizeDirText(c.first)), c.second) << c.first;
 }
 
 TEST(InstallDir, SameOrParent) {
-    EXPECT_TRUE(IsSameOrParentPath(L"C:\\Users", L"C:\\users\\root\\Desktop"));
-    EXPECT_TRUE(IsSameOrParentPath(L"C:\\users\\root\\Desktop", L"c:\\USERS\\ROOT\\desktop"));
-    EXPECT_TRUE(IsSameOrParentPath(L"C:\\", L"C:\\Windows"));
-    EXPECT_FALSE(IsSameOrParentPath(L"C:\\user", L"C:\\users\\root"));
-    EXPECT_FALSE(IsSameOrParentPath(L"C:\\users\\root\\Desktop\\Q", L"C:\\users\\root\\Desktop"));
-    EXPECT_FALSE(IsSameOrParentPath(L"", L"C:\\Windows"));
-    EXPECT_EQ(ParentPath(L"C:\\a\\b"), L"C:\\a");
-    EXPECT_EQ(ParentPath(L"C:\\a"), L"C:\\");
-    EXPECT_EQ(ParentPath(L""), L"");
+    EXPECT_TRUE(IsSameOrParentPath("C:\\Users", "C:\\users\\root\\Desktop"));
+    EXPECT_TRUE(IsSameOrParentPath("C:\\users\\root\\Desktop", "c:\\USERS\\ROOT\\desktop"));
+    EXPECT_TRUE(IsSameOrParentPath("C:\\", "C:\\Windows"));
+    EXPECT_FALSE(IsSameOrParentPath("C:\\user", "C:\\users\\root"));
+    EXPECT_FALSE(IsSameOrParentPath("C:\\users\\root\\Desktop\\Q", "C:\\users\\root\\Desktop"));
+    EXPECT_FALSE(IsSameOrParentPath("", "C:\\Windows"));
+    EXPECT_EQ(ParentPath("C:\\a\\b"), "C:\\a");
+    EXPECT_EQ(ParentPath("C:\\a"), "C:\\");
+    EXPECT_EQ(ParentPath(""), "");
 }
 
 TEST(Names, PlainNamesStayInTheirFolder) {
     for (const char* good : {"Quintara Poker", "Quintara.url", "{8E2F-11}", "a..b"})
-        EXPECT_TRUE(IsPlainName(W(good))) << good;
+        EXPECT_TRUE(IsPlainName(good)) << good;
     for (const char* bad : {"", ".", "..", "..\\Documents\\x.doc", "a/b", "C:x", "\\"})
-        EXPECT_FALSE(IsPlainName(W(bad))) << bad;
+        EXPECT_FALSE(IsPlainName(bad)) << bad;
     // The platform drops trailing dots and blanks: "..." is the folder itself, "Q." is "Q".
     for (const char* bad : {"...", "Q.", "Q ", "Q. .", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb"})
-        EXPECT_FALSE(IsPlainName(W(bad))) << bad;
-    for (const char* good : {".hidden", "..x", " leading"}) EXPECT_TRUE(IsPlainName(W(good))) << good;
+        EXPECT_FALSE(IsPlainName(bad)) << bad;
+    for (const char* good : {".hidden", "..x", " leading"}) EXPECT_TRUE(IsPlainName(good)) << good;
 }
 
 TEST(Names, PathsThatDoNotFitAreNotCut) {
@@ -174,24 +184,24 @@ TEST(Names, PathsThatDoNotFitAreNotCut) {
 
 TEST(InstallDir, AdministrativeShares) {
     for (const char* share : {"\\\\host\\C$", "\\\\host\\C$\\Games", "\\\\10.0.0.1\\ADMIN$\\x", "\\\\h\\d$"})
-        EXPECT_TRUE(IsAdministrativeShare(W(share))) << share;
+        EXPECT_TRUE(IsAdministrativeShare(share)) << share;
     for (const char* other : {"\\\\host\\games\\C$", "\\\\host\\share", "C:\\C$", "\\\\host", "\\\\host\\$x\\y"})
-        EXPECT_FALSE(IsAdministrativeShare(W(other))) << other;
+        EXPECT_FALSE(IsAdministrativeShare(other)) << other;
 }
 
 TEST(InstallDir, LoopbackHostsAndVolumeFolders) {
-    EXPECT_EQ(UncHost(L"\\\\Host\\share\\x"), L"Host");
-    EXPECT_EQ(UncHost(L"C:\\x"), L"");
-    for (const char* host : {"localhost", "LocalHost", "localhost.", "127.0.0.1", "127.1.2.3", "127.0.0.1.",
-                             "0--1.ipv6-literal.net", "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net",
-                             "[::1]", "[0:0:0:0:0:0:0:1]"})
-        EXPECT_TRUE(IsLoopbackHost(W(host))) << host;
+    EXPECT_EQ(UncHost("\\\\Host\\share\\x"), "Host");
+    EXPECT_EQ(UncHost("C:\\x"), "");
+    for (const char* host :
+         {"localhost", "LocalHost", "localhost.", "127.0.0.1", "127.1.2.3", "127.0.0.1.", "0--1.ipv6-literal.net",
+          "--1.IPV6-LITERAL.NET", "0-0-0-0-0-0-0-1.ipv6-literal.net", "[::1]", "[0:0:0:0:0:0:0:1]"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
     for (const char* host :
          {"host", "localhost2", "128.0.0.1", "127.example.com", "2--1.ipv6-literal.net", "", "[::2]", "[1::1]"})
-        EXPECT_FALSE(IsLoopbackHost(W(host))) << host;
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
     for (const char* dir : {"C:\\$Recycle.Bin", "D:\\$RECYCLE.BIN\\S-1-5-21", "C:\\RECYCLER\\x",
                             "C:\\System Volume Information", "\\\\host\\share\\$Recycle.Bin\\x"})
-        EXPECT_TRUE(IsInVolumeSystemFolder(W(dir))) << dir;
+        EXPECT_TRUE(IsInVolumeSystemFolder(dir)) << dir;
     for (const char* dir : {"C:\\Games\\$Recycle.Bin", "C:\\", "C:\\Recycle", "\\\\host\\$Recycle.Bin", "rel\\RECYCLER"})
-        EXPECT_FALSE(IsInVolumeSystemFolder(W(dir))) << dir;
+        EXPECT_FALSE(IsInVolumeSystemFolder(dir)) << dir;
 }

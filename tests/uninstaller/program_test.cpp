@@ -28,15 +28,12 @@ std::string Unique() {
     return std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
 }
 
-// A folder's and its parent's names that end in the byte of "\\" (0x5C) in the system
+// A folder's and its parent's names that end in the byte of "\" (0x5C) in the system
 // code page; plain names where it has no such characters.
 std::string TrailBackslashName(bool folder) {
-    switch (GetACP()) {
-    case 932: return Narrow(folder ? L"\u30BD" : L"\u8868");
-    case 936: return Narrow(folder ? L"\u4FD3" : L"\u4E57");
-    case 950: return Narrow(folder ? L"\u8A31" : L"\u529F");
-    default: return folder ? "Quintara Inst" : "Games";
-    }
+    if (GetACP() == 932) return Narrow(folder ? L"\u30BD" : L"\u8868");
+    if (GetACP() == 936) return Narrow(folder ? L"\u4FD3" : L"\u4E57");
+    return folder ? "Quintara Inst" : "Games";
 }
 
 // One installed copy: files under DIR, shortcuts, favourite and registry entries, plus
@@ -242,7 +239,8 @@ std::vector<std::string> LookFaults(HWND window, HWND cover, const Look& look) {
     for (int y = 137; y < 170; ++y)
         for (int x = 25; x < 300; ++x) {
             COLORREF c;
-            if (ClientPixel(shot, window, cover, x, y, &c) && ++seen) best = std::min(best, Distance(c, look.directoryText));
+            if (ClientPixel(shot, window, cover, x, y, &c) && ++seen)
+                best = std::min(best, Distance(c, look.directoryText));
         }
     if (seen > 0 && best > 30) faults.push_back("no Directory text in its colour");
     return faults;

@@ -27,15 +27,13 @@ bool RemoveTree(const std::string& dir, const char* pattern, const KeepList& kee
 }
 bool CheckInstallDirectory(const std::string& dir, std::string* resolved, std::wstring* finalPath = nullptr) {
     std::wstring wide;
-    bool allowed = uninst::CheckInstallDirectory(Wide(dir), &wide, finalPath);
-    if (allowed) *resolved = Narrow(wide);
-    return allowed;
+    return uninst::CheckInstallDirectory(Wide(dir), &wide, finalPath) && (*resolved = Narrow(wide), true);
 }
 std::string LocalPathOfShare(const std::string& unc) {  // letter case aside
     std::string local = Narrow(uninst::LocalPathOfShare(Wide(unc)));
     return CharUpperA(&local[0]), local;
 }
-int DeleteRegistryTree(HKEY root, const std::string& key) { return uninst::DeleteRegistryTree(root, Wide(key).c_str()); }
+int DeleteRegistryTree(HKEY root, const std::string& k) { return uninst::DeleteRegistryTree(root, Wide(k).c_str()); }
 
 // RemoveTree leaves the current directory inside the tree; tests put it back.
 class RemovalTest : public ::testing::Test {
@@ -374,8 +372,8 @@ TEST(Favorite, FavouriteLinksFolderAndExtensionKey) {
     const std::string toolbar = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
     const std::string ext = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions\\";
     UninstallSettings s = TestSettings();
-    std::string guid = "{UNINST-" + std::to_string(GetCurrentProcessId()) + "}";
-    s.siteGuid = Wide(guid);
+    s.siteGuid = Wide("{UNINST-" + std::to_string(GetCurrentProcessId()) + "}");
+    const std::string guid = Narrow(s.siteGuid);
     SetRegString(HKEY_LOCAL_MACHINE, ext + guid + "\\a\\b", "v", "1");
     SetRegString(HKEY_LOCAL_MACHINE, ext + guid + "-other", "v", "1");
 
@@ -488,17 +486,9 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     GetEnvironmentVariableA("WINEPREFIX", unixPrefix, MAX_PATH);
     GetEnvironmentVariableA("WINEHOMEDIR", home, MAX_PATH);  // "\\??\\Z:\\..."
     std::string prefix = TargetPath(unixPrefix), holder = prefix.substr(0, prefix.find_last_of('\\'));
-    std::string above = holder.substr(0, holder.find_last_of('\\')), viaW = "W:" + prefix.substr(above.size());
+    std::string above = holder.substr(0, holder.find_last_of('\\')), viaW = "W:" + holder.substr(above.size());
     MappedDrive w('W', above), v('V', "Z:\\usr");
     std::vector<std::string> refused = {
-        "Z:\\etc",
-        "Z:\\usr\\share",
-        home + 4,
-        prefix,
-        holder,
-        viaW,
-        "W:" + holder.substr(above.size()),
-        "V:\\share",
         "",
         "   ",
         ".",
@@ -531,8 +521,12 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     std::string windows = SpecialFolder(CSIDL_WINDOWS), others = SpecialFolder(CSIDL_PROFILE) + "\\..\\other";
     for (const std::string& dir :
          {windows + "\\system32\\drivers", windows + "\\inf", windows + "\\Temp\\Quintara", others + "\\Documents",
-          others + "\\Desktop\\", others + "\\Pictures", profile + "\\Documents", others + "\\AppData", others + "\\AppData\\Roaming",
-          std::string("\\\\host\\C$\\Games"), std::string("\\\\host\\ADMIN$\\x"), std::string("\\\\host\\d$\\")})
+          others + "\\Desktop\\", others + "\\Pictures", profile + "\\Documents", others + "\\AppData",
+          others + "\\AppData\\Roaming", std::string("\\\\host\\C$\\Games"), std::string("\\\\host\\ADMIN$\\x"),
+          std::string("\\\\host\\d$\\")})
+        refused.push_back(dir);
+    for (const std::string& dir : {std::string("Z:\\etc"), std::string("Z:\\usr\\share"), std::string(home + 4), prefix,
+                                   holder, viaW, viaW + prefix.substr(holder.size()), std::string("V:\\share")})
         refused.push_back(dir);
     std::string dots;
     for (int i = 0; i < 130; ++i) dots += "\\.";
@@ -555,7 +549,7 @@ TEST(InstallDirectory, RefusesRootsRelativePathsSystemAndUserFolders) {
     EXPECT_TRUE(
         CheckInstallDirectory(SpecialFolder(CSIDL_PROFILE) + "\\..\\other\\AppData\\Local\\Quintara", &resolved));
     EXPECT_TRUE(CheckInstallDirectory("\\\\host\\games\\Quintara", &resolved));
-    EXPECT_TRUE(CheckInstallDirectory("W:" + holder.substr(above.size()) + "\\Quintara", &resolved));
+    EXPECT_TRUE(CheckInstallDirectory(viaW + "\\Quintara", &resolved));
 
     // A "DIR" that is itself a link is refused.
     MakeFile(scratch / "target\\s.txt");
@@ -624,8 +618,8 @@ TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
     const bool farEast = GetACP() >= 932 && GetACP() <= 950;
     const std::wstring u = farEast ? L"\u03B1" : L"\u00FC", U = farEast ? L"\u0391" : L"\u00DC";
     const std::wstring a = farEast ? L"\u03B2" : L"\u00E4", A = farEast ? L"\u0392" : L"\u00C4";
-    const std::wstring text = L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n" + u + L"ber.dat=1\r" + a +
-                              L"rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
+    const std::wstring text =
+        L"[INFO]\r\nDIR=C:\\Q\r\n[UNDELETE_LIST]\r\n" + u + L"ber.dat=1\r" + a + L"rger.CFG=1\r\n[X]\r\ngone.txt=1\r\n";
     const std::pair<const char*, std::string> files[] = {
         {"utf-16", Utf16(text, false)},
         {"utf-16 big-endian", Utf16(text, true)},
@@ -643,8 +637,8 @@ TEST_F(RemovalTest, KeepListsOfEveryEncodingKeepTheirFiles) {
         EXPECT_EQ(keep.Size(), 2u) << f.first;
 
         std::wstring inst = Wide(scratch / "inst");
-        for (const std::wstring& name : {L"\\" + U + L"BER.DAT", L"\\sub\\" + A + L"rger.cfg", std::wstring(L"\\sub\\gone.txt"),
-                                         std::wstring(L"\\other.dat")})
+        for (const std::wstring& name : {L"\\" + U + L"BER.DAT", L"\\sub\\" + A + L"rger.cfg",
+                                         std::wstring(L"\\sub\\gone.txt"), std::wstring(L"\\other.dat")})
             MakeFile(inst + name);
         ASSERT_TRUE(RemoveTree((scratch / "inst").c_str(), "*.*", keep));
         EXPECT_TRUE(Exists(inst + L"\\" + U + L"BER.DAT")) << f.first;

@@ -65,14 +65,9 @@ private:
 };
 
 // Drive `letter` of the prefix leads to `target` (a Windows path) while it lives.
-class MappedDrive {
-public:
+struct MappedDrive {
     MappedDrive(char letter, const std::string& target);
     ~MappedDrive();
-    MappedDrive(const MappedDrive&) = delete;
-    MappedDrive& operator=(const MappedDrive&) = delete;
-
-private:
     std::string link;
 };
 
