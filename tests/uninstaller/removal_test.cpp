@@ -715,7 +715,7 @@ TEST(InstallDirectory, SharesOfThisMachineAreComparedAsWhatTheyLeadTo) {
     DWORD size = sizeof(computer);
     ASSERT_TRUE(GetComputerNameA(computer, &size));
     std::string resolved;
-    for (const std::string& host : {std::string("localhost"), std::string("127.0.0.1"), std::string(computer)})
+    for (const std::string& host : {std::string("localhost"), std::string("127.0.0.1"), std::string(computer) + "."})
         EXPECT_FALSE(CheckInstallDirectory("\\\\" + host + "\\games\\Quintara", &resolved)) << host;
 
     // Wine serves "\\host\share" from the prefix's dosdevices\unc\host\share.
