@@ -139,10 +139,14 @@ void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) { myUserId = static_cast<int32_t>
 
 // The sender waits in SendMessage until the message is handled; released
 // first, it does not freeze behind a box the user may not even see. The box
-// stays modal, and the sender's result is 0 as before.
+// stays modal, and the sender's result is 0 as before. Released, the sender
+// may repeat itself at once, and each repeat would open a box inside the
+// last one's loop: a text already on screen is not shown again.
 void CBrowserDlg::ShowBoxToSender(const char* text) {
     if (InSendMessage()) ReplyMessage(0);
+    if (!boxesOpen.insert(text).second) return;
     win::AppMessageBox(text);
+    boxesOpen.erase(text);
 }
 
 void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "controls/report/report_ctrl.h"
@@ -84,7 +85,9 @@ private:
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
     bool TakeOwnAddress(LPARAM lp);
+    // One box per text at a time; a repeat while it is open is dropped.
     void ShowBoxToSender(const char* text);
+    std::set<std::string> boxesOpen;
     void OpenCommandLineAddress();
     const char* ownAddress = nullptr;
     const std::string settingsPath;
