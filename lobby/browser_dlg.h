@@ -121,7 +121,10 @@ private:
     void OnCommandStateChange(long command, bool enable);
     CWebBrowser2 webBrowser;
     void NavigateTo(const std::string& address);
-    void NavigateWithLogin(const std::string& address);
+    // "URL" is emptied under the lock of the hand-over from a second start;
+    // while that start sends its 8830 it holds the lock for us.
+    enum class UrlLock { Take, HeldBySender };
+    void NavigateWithLogin(const std::string& address, UrlLock lock = UrlLock::Take);
     bool ReadSitePageAddress(std::string& address, int pageIndex, int valueIndex);
     void OnWebCommand(UINT id);
     void OnSitePageCommand(UINT id);

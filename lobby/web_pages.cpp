@@ -4,12 +4,14 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "diag/debuglog.h"
 #include "lobby/login_form.h"
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
+#include "win/named_lock.h"
 
 namespace {
 
@@ -65,13 +67,18 @@ void CBrowserDlg::NavigateTo(const std::string& address) {
     webBrowser.Navigate2(url.Get(), empty.Get(), empty.Get(), empty.Get(), empty.Get());
 }
 
-void CBrowserDlg::NavigateWithLogin(const std::string& address) {
+void CBrowserDlg::NavigateWithLogin(const std::string& address, UrlLock lock) {
     win::Variant url;
     url.SetText(address);
+    // Taken before the values are read: an 8830 served while we wait posts
+    // them, and they are posted once.
+    std::optional<win::NamedLock> urlLock;
+    if (lock == UrlLock::Take) urlLock.emplace(kUrlLockName, kLockWaitMs);
     loginform::Values values = ReadLoginValues();
     std::string body = loginform::FormatBody(values);
     for (const char* text : loginform::EmptyFieldLogTexts(values)) debugPrint(diag::kLoginErrorLog, text);
     ConsumeLoginValues();
+    urlLock.reset();
 
     SafeArrayOwner array = MakeByteArray(body);
     if (!array) return;

@@ -61,6 +61,9 @@ protected:
     // Closes the window like the Escape key and expects a clean end.
     void CloseAndExpectEnd(Process& process, HWND window) {
         PostMessageA(window, WM_CLOSE, 0, 0);
+        ExpectEnd(process);
+    }
+    static void ExpectEnd(Process& process) {
         DWORD code = 99;
         EXPECT_TRUE(process.WaitExit(kDefaultTimeoutMs, &code));
         EXPECT_EQ(code, 0u);
@@ -92,17 +95,21 @@ TEST_F(BrowserStart, TitleComesFromMainIni) {
     }
 }
 
-TEST_F(BrowserStart, LongNameStillFindsTheRunningCopy) {
-    std::string name(60, 'L');
-    WriteName(name);
+// A long name still finds the running copy, and an address longer than a
+// mailbox value of the main client's reaches it whole.
+TEST_F(BrowserStart, LongNameAndLongAddressReachTheRunningCopy) {
+    testweb::HttpRecorder site;
+    ASSERT_TRUE(site.Start());
+    WriteName(std::string(60, 'L'));
     Process first;
     HWND window = StartBrowserWindow(first, std::string(41, 'L') + " Browser");
     ASSERT_NE(window, nullptr);
 
+    const std::string path = "/second/" + std::string(300, 's');
     Process second;
-    ASSERT_TRUE(second.Start(BrowserExe(), "http://second/", dir));
-    EXPECT_TRUE(second.WaitExit());
-    EXPECT_EQ(TopLevelWindows(second.Id(), "#32770").size(), 0u);
+    ASSERT_TRUE(second.Start(BrowserExe(), site.Url(path), dir));
+    ExpectEnd(second);
+    EXPECT_TRUE(site.WaitFor("POST", path));
     // The running copy opened the address it was handed, which empties "URL".
     EXPECT_EQ(reg::ReadMailbox("URL"), std::optional<std::string>(""));
     CloseAndExpectEnd(first, window);
@@ -113,9 +120,7 @@ TEST_F(BrowserStart, SecondStartHandsOverOnlyTheFirstWord) {
     FakeRunningCopy running("Acme Browser");
     Process second;
     ASSERT_TRUE(second.Start(BrowserExe(), "word1 word2", dir));
-    DWORD code = 99;
-    ASSERT_TRUE(second.WaitExit(kDefaultTimeoutMs, &code));
-    EXPECT_EQ(code, 0u);
+    ExpectEnd(second);
     EXPECT_EQ(running.urlsReceived, std::vector<std::string>{"word1"});
     EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "word1");
 }
@@ -126,7 +131,7 @@ TEST_F(BrowserStart, SecondStartWithoutAddressTouchesNothing) {
     FakeRunningCopy running("Acme Browser");
     Process second;
     ASSERT_TRUE(second.Start(BrowserExe(), "", dir));
-    ASSERT_TRUE(second.WaitExit());
+    ExpectEnd(second);
     EXPECT_TRUE(running.urlsReceived.empty());
     EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "keep");
 }
@@ -159,6 +164,8 @@ TEST_F(BrowserStart, QuickStartsGiveOneWindowThatOpensEveryAddress) {
     auto isRunning = [](const Process& copy) { return copy.Running(); };
     ASSERT_TRUE(PumpUntil([&] { return std::count_if(copies, copies + 3, isRunning) == 1; }));
     Process& kept = *std::find_if(copies, copies + 3, isRunning);
+    for (Process& copy : copies)
+        if (&copy != &kept) ExpectEnd(copy);
     HWND window = WaitForWindow("#32770", "Acme Browser", kept.Id());
     ASSERT_NE(window, nullptr);
     for (const std::string& path : paths) EXPECT_TRUE(site.WaitFor("POST", path)) << path;
