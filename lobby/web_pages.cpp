@@ -139,9 +139,7 @@ void CBrowserDlg::OnSitePageCommand(UINT id) {
 }
 
 void CBrowserDlg::OnCommandStateChange(long command, bool enable) {
-    int buttonId = command == CWebBrowser2::kNavigateForward ? ID_WEB_FORWARD
-                   : command == CWebBrowser2::kNavigateBack  ? ID_WEB_BACK
-                                                             : 0;
+    const unsigned buttonId = protocol::NavigationButtonOf(command);
     if (!buttonId) return;
-    if (HWND button = GetDlgItem(buttonId)) EnableWindow(button, enable);
+    if (HWND button = GetDlgItem(static_cast<int>(buttonId))) EnableWindow(button, enable);
 }
