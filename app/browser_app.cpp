@@ -17,8 +17,8 @@ constexpr char kStartLockPrefix[] = "Local\\QuintaraBrowserStart:";
 
 // One lock per title; a backslash would name a namespace.
 std::string StartLockName(std::string title) {
-    for (char& c : title)
-        if (c == '\\') c = '/';
+    const dbcs::LeadByteTest isLead = dbcs::System();
+    for (size_t at = 0; (at = dbcs::Find(title, '\\', at, isLead)) != std::string::npos;) title[at] = '/';
     return kStartLockPrefix + title;
 }
 
@@ -50,7 +50,7 @@ BOOL CBrowserApp::InitInstance() {
     CReportCtrl::RegisterWindowClass();
 
     const std::string settings = SettingsPath();
-    std::string title = startup::FormWindowTitle(CBrowserDlg::ReadSettingsValue(settings, "main", "name"));
+    std::string title = startup::FormWindowTitle(CBrowserDlg::ReadSettingsValue(settings, "main", "name"), dbcs::System());
     // From the look for a running copy until our window carries the title
     // that the next copy looks for (the web view before it takes a while) and
     // has opened its own address, one copy of this title at a time: two quick

@@ -10,6 +10,10 @@ if(BUILD_WIN32 AND NOT FUZZ)
   target_link_libraries(test_pch PRIVATE gtest)
   target_compile_options(test_pch PRIVATE -O0)
   target_precompile_headers(test_pch PRIVATE <windows.h> <gtest/gtest.h>)
+  add_library(test_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(test_main PUBLIC gtest)
+  target_compile_options(test_main PRIVATE -O0)
+  target_precompile_headers(test_main REUSE_FROM test_pch)
 endif()
 
 function(add_unit_test name)
@@ -18,8 +22,9 @@ function(add_unit_test name)
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
   if(BUILD_WIN32)
+    # Our own main says which code page the program runs under.
+    target_link_libraries(${name} PRIVATE ${T_LIBS} test_main)
     # Tests wait on windows, not on their own code: unoptimised, they compile
     # in half the time; the code under test keeps the build's optimisation.
     target_compile_options(${name} PRIVATE -O0)
@@ -27,6 +32,7 @@ function(add_unit_test name)
     # Console subsystem so that Wine passes the test's output through.
     add_wine_test(${name} $<TARGET_FILE:${name}>)
   else()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
   endif()
@@ -39,6 +45,14 @@ endfunction()
 function(add_wine_test name program)
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-test.sh ${CMAKE_BINARY_DIR} ${program} ${ARGN})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600 RESOURCE_GROUPS "lane:1" FIXTURES_REQUIRED wine_session)
+endfunction()
+
+# add_codepage_test(name codepage)
+# Windows test program `name` run again under a double-byte system code page
+# (WINE_CODEPAGE, tools/wine-env.sh), as test name_cpCODEPAGE.
+function(add_codepage_test name codepage)
+  add_wine_test(${name}_cp${codepage} $<TARGET_FILE:${name}>)
+  set_tests_properties(${name}_cp${codepage} PROPERTIES ENVIRONMENT WINE_CODEPAGE=${codepage})
 endfunction()
 
 # add_logic_test(name SOURCES ... LIBS ...)

@@ -38,17 +38,15 @@ LogStamp TakeStamp() {
     return LogStamp{NowLocal(), CurrentThreadId(), errorCode};
 }
 
-std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body) {
+std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body, dbcs::LeadByteTest isLead) {
     std::string line = FormatHead(stamp, name);
     const std::string tail = FormatTail(stamp);
     const std::size_t fixed = line.size() + tail.size();
     std::string_view text = body ? body : "";
-    if (fixed + text.size() > kMaxLineLength)
-        text = text.substr(0, fixed < kMaxLineLength ? kMaxLineLength - fixed : 0);
-    line.append(text);
+    line.append(text.substr(0, dbcs::HeadLength(text, fixed < kMaxLineLength ? kMaxLineLength - fixed : 0, isLead)));
     line += tail;
     if (line.size() > kMaxLineLength)  // only an absurdly long name gets here
-        line.resize(kMaxLineLength);
+        line.resize(dbcs::HeadLength(line, kMaxLineLength, isLead));
     return line;
 }
 

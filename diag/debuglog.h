@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "win/dbcs.h"
+
 namespace diag {
 
 constexpr char kListErrorLog[] = "SDListErr.log";
@@ -26,8 +28,10 @@ LogStamp TakeStamp();
 
 // "mm/dd/yy hh:mm:ss-ms TRD=id [name] body ERR=code \r\n"; the bracketed name
 // only when name is not empty. A body too long for the line is cut so that
-// the line still ends with its error code and line break.
-std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body);
+// the line still ends with its error code and line break; the cut never
+// splits a double-byte character.
+std::string FormatLogLine(const LogStamp& stamp, const char* name, const char* body,
+                          dbcs::LeadByteTest isLead = dbcs::System());
 
 // "EIP=" and the address as at least 8 upper-case hexadecimal digits.
 std::string FormatFaultBody(const void* address);

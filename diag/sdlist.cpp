@@ -1,6 +1,7 @@
 #include "diag/sdlist.h"
 
 #include "diag/debuglog.h"
+#include "win/dbcs.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -51,7 +52,7 @@ bool SDList::Unlock() {
 
 void SDList::SetName(const char* text) {
     std::memset(name, 0, sizeof name);
-    if (text) std::strncpy(name, text, sizeof name - 1);
+    if (text) std::memcpy(name, text, dbcs::HeadLength(text, sizeof name - 1, dbcs::System()));
 }
 
 void SDList::AddHead(void* data) {

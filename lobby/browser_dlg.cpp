@@ -13,16 +13,14 @@ namespace {
 // The lobby list's notifications, as the report control writes them.
 constexpr int kReportClick = -2049;
 constexpr int kReportStateChanged = -2052;
-
-bool IsSystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 }  // namespace
 
 CBrowserDlg::CBrowserDlg(std::string settingsPath, std::string commandLineAddress)
     : CDialog(IDD_BROWSER),
       settingsPath(std::move(settingsPath)),
       commandLineAddress(std::move(commandLineAddress)),
-      chat(IsSystemLeadByte),
-      lobby(lobbyCtrl, IsSystemLeadByte) {}
+      chat(dbcs::System()),
+      lobby(lobbyCtrl, dbcs::System()) {}
 
 CBrowserDlg::~CBrowserDlg() = default;
 

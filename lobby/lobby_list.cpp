@@ -57,15 +57,16 @@ LRESULT CBrowserDlg::OnLobbyClick(NMHDR* header) {
     const auto& click = *reinterpret_cast<const report::ReportNotify*>(header);
     if (click.item < 0 || click.subItem < 0) return 0;
     const std::string text = lobbyCtrl.GetItemText(click.item, click.subItem);
-    selectionLabel = text;
-    SetDlgItemTextA(hwnd, IDC_SELECTION_LABEL, selectionLabel.c_str());
-    targetIsBuddy = 0;
-
     // The clicked row's own entry when it shows one: a user named like a group
-    // (or a name the cell shows changed) still finds the row that was clicked.
+    // (or a name the cell shows changed) still finds the row that was clicked,
+    // and the label carries the name as it came, not as the cell stores it.
     const report::NodeHandle row = lobbyCtrl.GetItemNode(click.item);
     const LobbyEntry* shown = lobby.EntryAt(row);
     const bool shownIsUser = shown && shown->nickname[0];
+    selectionLabel = shown ? (shownIsUser ? shown->nickname : shown->groupName) : text;
+    SetDlgItemTextA(hwnd, IDC_SELECTION_LABEL, selectionLabel.c_str());
+    targetIsBuddy = 0;
+
     const LobbyEntry* user = shown ? (shownIsUser ? shown : nullptr) : lobby.FindNickname(text);
     selectedUserId = user ? user->userId : 0;
     if (user) {

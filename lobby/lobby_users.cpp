@@ -183,13 +183,4 @@ void LobbyUsers::Forget(LobbyEntry* entry) {
     entries.Delete(listNode);  // frees the entry
 }
 
-std::string LobbyUsers::CutGroupName(const std::string& name) const {
-    if (name.size() <= kGroupNameMax) return name;
-    size_t end = 0;
-    while (end < name.size()) {
-        const size_t width = leadByte && leadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;
-        if (end + width > kGroupNameMax) break;
-        end += width;
-    }
-    return name.substr(0, end);
-}
+std::string LobbyUsers::CutGroupName(const std::string& name) const { return dbcs::Cut(name, kGroupNameMax, leadByte); }

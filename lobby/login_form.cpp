@@ -5,10 +5,8 @@
 
 namespace loginform {
 
-Values CutToCapacity(Values values) {
-    for (size_t i = 0; i < kFieldCount; i++) {
-        if (values[i].size() > kFields[i].capacity) values[i].resize(kFields[i].capacity);
-    }
+Values CutToCapacity(Values values, dbcs::LeadByteTest isLead) {
+    for (size_t i = 0; i < kFieldCount; i++) values[i] = dbcs::Cut(values[i], kFields[i].capacity, isLead);
     return values;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "win/dbcs.h"
+
 namespace loginform {
 
 struct Field {
@@ -33,8 +35,8 @@ constexpr wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded
 
 using Values = std::array<std::string, kFieldCount>;
 
-// Each value cut to its field's capacity.
-Values CutToCapacity(Values values);
+// Each value cut to its field's capacity, never inside a double-byte character.
+Values CutToCapacity(Values values, dbcs::LeadByteTest isLead);
 // The values inserted byte for byte, without any escaping.
 std::string FormatBody(const Values& values);
 // Log texts of the empty fields, in field order.

@@ -1,5 +1,8 @@
 // Numbers of the window-message protocol between the main client and the
-// browser, and the mailbox values that travel with them.
+// browser, and the mailbox values that travel with them: the one place they
+// are written down in code. The browser, the reference main client, the storm
+// and the tests take them from here; README.md's table of the main client's
+// messages says what each carries, and a test holds the two together.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -51,6 +54,15 @@ constexpr char kTemp3[] = "BR_TEMP3";
 constexpr char kTemp4[] = "BR_TEMP4";
 constexpr const char* kLoginValues[] = {"URL_UNO",    "URL_PART",    "URL_UID",      "URL_PWD",
                                         "URL_HWINFO", "URL_SITEKEY", "URL_FREESITE", "URL_DEVICEID"};
+
+// The site pages that 8828 opens, by its wParam: each key's value
+// "MAINCLIENT" under HKEY_LOCAL_MACHINE holds the page's address.
+constexpr const char* kSitePageKeys[] = {
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",  "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT", "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
+    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",   "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP",
+};
+constexpr char kSitePageValue[] = "MAINCLIENT";
 
 // A value is read with room for 260 bytes, the terminator included.
 constexpr size_t kMailboxRoom = 260;

@@ -2,9 +2,9 @@
 
 namespace startup {
 
-std::string FormWindowTitle(const std::string& name) {
+std::string FormWindowTitle(const std::string& name, dbcs::LeadByteTest isLead) {
     if (name.empty()) return kDefaultTitle;
-    return name.substr(0, kMaxNameLength) + " Browser";
+    return dbcs::Cut(name, kMaxNameLength, isLead) + " Browser";
 }
 
 std::string FirstCommandLineToken(const std::string& commandLine) {

@@ -15,12 +15,8 @@
 
 namespace {
 
-constexpr const char* kSitePageKeys[] = {
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",  "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT", "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",   "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP",
-};
-constexpr const char* kSiteValueNames[] = {"MAINCLIENT"};
+using protocol::kSitePageKeys;
+constexpr const char* kSiteValueNames[] = {protocol::kSitePageValue};
 constexpr int kSitePageCount = static_cast<int>(std::size(kSitePageKeys));
 constexpr int kSiteValueCount = static_cast<int>(std::size(kSiteValueNames));
 constexpr size_t kSiteAddressRoom = 260;
@@ -45,7 +41,7 @@ SafeArrayOwner MakeByteArray(const std::string& bytes) {
 loginform::Values ReadLoginValues() {
     loginform::Values values;
     for (size_t i = 0; i < loginform::kFieldCount; i++) values[i] = ReadMailboxText(loginform::kFields[i].valueName);
-    return loginform::CutToCapacity(std::move(values));
+    return loginform::CutToCapacity(std::move(values), dbcs::System());
 }
 
 // Each set of login values is posted at most once.

@@ -101,7 +101,7 @@ BOOL CBrowserDlg::OnInitDialog() {
     SetWindowRgn(hwnd, RectanglePolygon(kWindowWidth, kWindowHeight).Release(), FALSE);
     CreateToolTips();
 
-    SetWindowText(startup::FormWindowTitle(ReadMainIniValue("main", "name")));
+    SetWindowText(startup::FormWindowTitle(ReadMainIniValue("main", "name"), dbcs::System()));
     SetBrowserMode(true);
     chat.Attach(GetDlgItem(IDC_CHAT_DISPLAY), GetDlgItem(IDC_CHAT_INPUT));
     CreateLobbyList();

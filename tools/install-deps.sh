@@ -5,7 +5,7 @@ set -eu
 packages=(cmake make g++ googletest libbenchmark-dev file python3 clang libclang-rt-14-dev
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-          wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth imagemagick)
+          wine wine32:i386 wine64 fonts-wine fonts-liberation xvfb xauth imagemagick locales)
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1

@@ -11,7 +11,7 @@ if [ $# -ne 2 ]; then
 fi
 out=$1
 build=$(cd "$2" && pwd)
-mode="$build/skin/browsermode.exe"
+mode="$build/tools/browsermode/browsermode.exe"
 # The Wine of the build's flavour; the prefix is the caller's.
 . "$(dirname "$0")/wine-env.sh" "$build"
 [ -n "${DISPLAY:-}" ] || { echo "screenshots: no DISPLAY" >&2; exit 1; }

@@ -142,6 +142,27 @@ wine_session_join() {
   WINE_IN_SESSION=1
 }
 
+# WINE_CODEPAGE=932, 936 or 950 runs the programs under that system code page:
+# Wine takes it from the Unix locale, made here from the locales' sources
+# into the build directory (the host need not have it).
+wine_codepage() {
+  local name
+  case "${WINE_CODEPAGE:-}" in
+    "") return 0 ;;
+    932) name=ja_JP ;;
+    936) name=zh_CN ;;
+    950) name=zh_TW ;;
+    *) echo "wine-env: no locale for code page $WINE_CODEPAGE" >&2; return 1 ;;
+  esac
+  export LOCPATH="$WINE_BUILD_DIR/locale" LC_ALL="$name.UTF-8"
+  [ -d "$LOCPATH/$LC_ALL" ] && return 0
+  mkdir -p "$LOCPATH"
+  (
+    flock -w 120 8 || exit 1
+    [ -d "$LOCPATH/$LC_ALL" ] || localedef -i "$name" -f UTF-8 "$LOCPATH/$LC_ALL"
+  ) 8>"$LOCPATH/.lock" || { echo "wine-env: cannot make the locale $LC_ALL (package locales)" >&2; return 1; }
+}
+
 wine_check() {
   local why
   if ! why=$(wine_runs "$WINE_BUILD_FLAVOUR"); then
@@ -152,6 +173,7 @@ wine_check() {
 
 wine_begin() {
   wine_check || return 1
+  wine_codepage || return 1
   trap wine_end EXIT
   trap 'exit 130' INT TERM
   wine_session_join && return 0

@@ -1,5 +1,8 @@
 #include "win/app.h"
 
+#include <algorithm>
+
+#include "win/dbcs.h"
 #include "win/wnd.h"
 
 namespace win {
@@ -26,7 +29,12 @@ int AppMessageBox(const char* text, UINT type) {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string caption = path;
-    caption = caption.substr(caption.find_last_of("\\/") + 1);
+    size_t name = 0;
+    for (char separator : {'\\', '/'}) {
+        const size_t at = dbcs::FindLast(caption, separator, dbcs::System());
+        if (at != std::string::npos) name = std::max(name, at + 1);
+    }
+    caption = caption.substr(name);
     caption = caption.substr(0, caption.rfind('.'));
     CWinApp* app = CWinApp::Get();
     HWND owner = app && app->mainWnd ? app->mainWnd->GetSafeHwnd() : nullptr;

@@ -1,5 +1,6 @@
 #include "controls/report/cell_string.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,14 +52,17 @@ void CellString::Make(int count) {
     for (int i = 0; i < count; ++i) data += EmptyEntry();
 }
 
+size_t CellString::EntryEnd(size_t start) const {
+    int numbers[5];
+    if (start >= data.size() || !ParseNumbers(data.c_str() + start, numbers)) return std::string::npos;
+    const size_t bar = data.find(')', start) + 1 + static_cast<size_t>(std::max(numbers[4], 0));
+    return bar < data.size() && data[bar] == kTerminator ? bar + 1 : std::string::npos;
+}
+
 size_t CellString::Locate(int index) const {
     if (index < 0) return std::string::npos;
     size_t position = 0;
-    for (int i = 0; i < index; ++i) {
-        size_t bar = data.find(kTerminator, position);
-        if (bar == std::string::npos) return std::string::npos;
-        position = bar + 1;
-    }
+    for (int i = 0; i < index && position != std::string::npos; ++i) position = EntryEnd(position);
     return position;
 }
 
@@ -73,13 +77,9 @@ bool CellString::ReadEntry(int index, Cell& cell, char* text, int* capacity) con
     }
     if (numbers[0] == -1 && numbers[1] == -1 && numbers[2] == -1 && numbers[3] == -1 && length == -1) return false;
     if (length >= 0 && text && capacity && *capacity > 0) {
-        size_t from = data.find(')', start) + 1;
-        size_t room = static_cast<size_t>(*capacity - 1);
-        size_t copied = 0;
-        while (copied < room && from + copied < data.size() && data[from + copied] != kTerminator) {
-            text[copied] = data[from + copied];
-            ++copied;
-        }
+        const size_t from = data.find(')', start) + 1;
+        const size_t copied = std::min(static_cast<size_t>(length), static_cast<size_t>(*capacity - 1));
+        data.copy(text, copied, from);
         text[copied] = '\0';
     }
     return true;
@@ -95,17 +95,16 @@ bool CellString::InsertEntry(int index, const Cell& cell, const char* text) {
 }
 
 bool CellString::RemoveEntry(int index) {
-    size_t start = Locate(index);
-    if (start == std::string::npos) return false;
-    size_t bar = data.find(kTerminator, start);
-    if (bar == std::string::npos) return false;
-    data.erase(start, bar - start + 1);
+    const size_t start = Locate(index);
+    const size_t end = start == std::string::npos ? start : EntryEnd(start);
+    if (end == std::string::npos) return false;
+    data.erase(start, end - start);
     return true;
 }
 
 bool CellString::ReplaceEntry(int index, const Cell& cell, const char* text) {
     size_t start = Locate(index);
-    if (start == std::string::npos || data.find(kTerminator, start) == std::string::npos) return false;
+    if (start == std::string::npos || EntryEnd(start) == std::string::npos) return false;
     return InsertEntry(index, cell, text) && RemoveEntry(index + 1);
 }
 
@@ -116,7 +115,7 @@ bool CellString::IsEmptyEntry(int index) const {
 
 int CellString::EntryCount() const {
     int count = 0;
-    for (char c : data) count += c == kTerminator;
+    for (size_t at = 0; (at = EntryEnd(at)) != std::string::npos;) ++count;
     return count;
 }
 
@@ -131,10 +130,7 @@ std::string CellText(const char* text, LeadByteTest isLead) {
     while (*p && out.size() < static_cast<size_t>(CellString::kMaxTextBytes)) {
         if (isLead && isLead(*p)) {
             if (!p[1] || out.size() + 2 > static_cast<size_t>(CellString::kMaxTextBytes)) break;
-            if (p[1] == CellString::kTerminator)
-                out += '?';
-            else
-                out.append(reinterpret_cast<const char*>(p), 2);
+            out.append(reinterpret_cast<const char*>(p), 2);
             p += 2;
         } else {
             out += *p == CellString::kTerminator ? '!' : static_cast<char>(*p);

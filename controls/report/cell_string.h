@@ -1,12 +1,15 @@
 // The cells of one report item in one string: an entry per subitem, in subitem
-// order, each "(image,overlay,check,textColor,textLength)text|".
+// order, each "(image,overlay,check,textColor,textLength)text|". An entry's
+// text is skipped by its length, never searched for the "|" after it: the
+// second byte of a double-byte character can be a "|".
 #pragma once
 #include <string>
 
+#include "win/dbcs.h"
+
 namespace report {
 
-// True for the first byte of a double-byte character in the code page in use.
-using LeadByteTest = bool (*)(unsigned char byte);
+using dbcs::LeadByteTest;
 
 class CellString {
 public:
@@ -47,13 +50,15 @@ public:
 private:
     // Start of entry `index`, or npos when a terminator it needs is missing.
     size_t Locate(int index) const;
+    // Just past the terminator of the entry that starts at `start`, or npos.
+    size_t EntryEnd(size_t start) const;
     std::string data;
 };
 
 // What a cell stores of a caller's text: at most 255 bytes, never half a
 // double-byte character (`isLead` may be null: a single-byte code page).
-// "|" would end the cell early, so it is replaced: by "!" where it is a
-// character of its own, by "?" for a double-byte character that ends in it.
+// A "|" of its own is stored as "!"; a double-byte character that ends in a
+// "|" byte is kept whole.
 std::string CellText(const char* text, LeadByteTest isLead);
 
 }  // namespace report

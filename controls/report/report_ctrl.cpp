@@ -37,7 +37,7 @@ bool CReportCtrl::RegisterWindowClass() {
 
 CReportCtrl::CReportCtrl() {
     if (!RegisterWindowClass()) throw std::runtime_error("the MFCReportCtrl window class cannot be registered");
-    SetLeadByteTest([](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+    SetLeadByteTest(dbcs::System());
     wheelLines = CReportCtrl::ReadWheelScrollLines();
 }
 

@@ -100,19 +100,26 @@ TEST_F(BrowserStart, TitleComesFromMainIni) {
 TEST_F(BrowserStart, LongNameAndLongAddressReachTheRunningCopy) {
     testweb::HttpRecorder site;
     ASSERT_TRUE(site.Start());
-    WriteName(std::string(60, 'L'));
-    Process first;
-    HWND window = StartBrowserWindow(first, std::string(41, 'L') + " Browser");
-    ASSERT_NE(window, nullptr);
-
     const std::string path = "/second/" + std::string(300, 's');
-    Process second;
-    ASSERT_TRUE(second.Start(BrowserExe(), site.Url(path), dir));
-    ExpectEnd(second);
-    EXPECT_TRUE(site.WaitFor("POST", path));
-    // The running copy opened the address it was handed, which empties "URL".
-    EXPECT_EQ(reg::ReadMailbox("URL"), std::optional<std::string>(""));
-    CloseAndExpectEnd(first, window);
+    // 41 bytes are kept, never half of a double-byte character ("ソ", 83 5C, where the code page is 932).
+    const std::string dbcsTitle = std::string(40, 'L') + (IsDBCSLeadByte(0x83) ? "" : "\x83") + " Browser";
+    for (const auto& [name, title] : {std::pair{std::string(60, 'L'), std::string(41, 'L') + " Browser"},
+                                      std::pair{std::string(40, 'L') + "\x83\x5CL", dbcsTitle}}) {
+        SCOPED_TRACE(title);
+        WriteName(name);
+        Process first;
+        HWND window = StartBrowserWindow(first, title);
+        ASSERT_NE(window, nullptr);
+
+        site.Clear();
+        Process second;
+        ASSERT_TRUE(second.Start(BrowserExe(), site.Url(path), dir));
+        ExpectEnd(second);
+        EXPECT_TRUE(site.WaitFor("POST", path));
+        // The running copy opened the address it was handed, which empties "URL".
+        EXPECT_EQ(reg::ReadMailbox("URL"), std::optional<std::string>(""));
+        CloseAndExpectEnd(first, window);
+    }
 }
 
 TEST_F(BrowserStart, SecondStartHandsOverOnlyTheFirstWord) {

@@ -2,18 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/code_pages.h"
+
 using startup::FirstCommandLineToken;
 using startup::FormWindowTitle;
 
 TEST(WindowTitle, NameDefaultAndLongNames) {
-    EXPECT_EQ(FormWindowTitle("Acme"), "Acme Browser");
-    EXPECT_EQ(FormWindowTitle(""), "Quintara Poker Browser");
+    EXPECT_EQ(FormWindowTitle("Acme", nullptr), "Acme Browser");
+    EXPECT_EQ(FormWindowTitle("", nullptr), "Quintara Poker Browser");
 
     std::string longest(41, 'n');
-    EXPECT_EQ(FormWindowTitle(longest), longest + " Browser");
-    EXPECT_EQ(FormWindowTitle(longest).size(), 49u);  // the title's whole room
+    EXPECT_EQ(FormWindowTitle(longest, nullptr), longest + " Browser");
+    EXPECT_EQ(FormWindowTitle(longest, nullptr).size(), 49u);
     // Longer names are cut to the same title every time, so a second start finds the first.
-    EXPECT_EQ(FormWindowTitle(longest + "tail"), longest + " Browser");
+    EXPECT_EQ(FormWindowTitle(longest + "tail", nullptr), longest + " Browser");
+    // Never inside a double-byte character: 40 letters and "ソ" (83 5C) keep the 40.
+    const std::string forty(40, 'n');
+    EXPECT_EQ(FormWindowTitle(forty + "\x83\x5C", codepage::Lead932), forty + " Browser");
+    EXPECT_EQ(FormWindowTitle(forty + "\x83\x5C", codepage::Lead936), forty + " Browser");
 }
 
 TEST(CommandLineToken, FirstBlankSeparatedRun) {

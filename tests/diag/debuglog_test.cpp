@@ -1,6 +1,7 @@
 #include "diag/debuglog.h"
 #include "diag/sdlist.h"
 #include "tests/diag/scratch_dir.h"
+#include "tests/support/code_pages.h"
 
 #include <regex>
 #include <thread>
@@ -42,6 +43,10 @@ TEST(LogLineFormat, LongTextIsCutSoTheLineKeepsItsEnd) {
     const std::string head = "12/07/06 03:21:05-42 TRD=1508 ";
     const std::string fitting(diag::kLogLineSize - 1 - head.size() - 9, 'b');
     EXPECT_EQ(diag::FormatLogLine(kStamp, nullptr, fitting.c_str()), head + fitting + " ERR=0 \r\n");
+    // A double-byte character that would end one byte past the room goes whole.
+    const std::string over = fitting.substr(1) + "\x83\x5C";
+    EXPECT_EQ(diag::FormatLogLine(kStamp, nullptr, over.c_str(), codepage::Lead932),
+              head + fitting.substr(1) + " ERR=0 \r\n");
 }
 
 using LogWriterTest = ScratchDirTest;

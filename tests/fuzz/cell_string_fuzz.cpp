@@ -1,6 +1,7 @@
 // A cell string edited by the fuzzer's bytes against a plain list of cells:
 // every entry reads back what was last written to it, an edit never changes
-// a neighbour, and a text goes in only as a cell keeps it (cut, "|" replaced),
+// a neighbour, and a text goes in only as a cell keeps it (cut, a "|" of its
+// own replaced, one that ends a double-byte character kept),
 // in a single-byte code page or a double-byte one.
 #include <algorithm>
 #include <cstddef>
@@ -101,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::string raw = bytes.Text();
             cell.text = report::CellText(raw.c_str(), isLead);
             Check(cell.text->size() <= static_cast<size_t>(CellString::kMaxTextBytes));
-            Check(cell.text->find(CellString::kTerminator) == std::string::npos);
+            Check(dbcs::Find(*cell.text, CellString::kTerminator, 0, isLead) == std::string::npos);
         }
         const char* text = cell.text ? cell.text->c_str() : nullptr;
         const bool exists = index >= 0 && index < count;

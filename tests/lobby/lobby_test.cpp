@@ -27,6 +27,8 @@ const int kSelectionLabel = 1019;
 const int kInvite = 1020;
 const int kBuddyList = 1023;
 const int32_t kMe = 1;
+// "ポチ" where the system code page is 932: its first character ends in a "|" byte.
+const char kBarNick[] = "\x83|\x83\x60";
 
 // `count` lines of `width` characters, each ending with CR LF.
 std::string Lines(size_t count, size_t width) {
@@ -153,7 +155,7 @@ protected:
 TEST_F(Lobby, JoinsLeavesAndClicks) {
     Join(2, "ANN", 12, 1, "T");
     Join(3, "BOB", 12, 1, "T");
-    Join(4, "CY");
+    Join(4, kBarNick);
     EXPECT_EQ(Label(), "");
     Join(kMe, "ME", 12, 1, "T");  // label T, the lobby's row closed, T open
     EXPECT_EQ(Label(), "T");
@@ -182,7 +184,9 @@ TEST_F(Lobby, JoinsLeavesAndClicks) {
     // Back in the lobby without a table: its row opens.
     Join(kMe, "ME");
     EXPECT_EQ(Label(), "Lobby All User");
-    EXPECT_EQ(ClickEachRow(3), (std::vector<std::string>{"Lobby All User", "CY", "ME"}));
+    EXPECT_EQ(ClickEachRow(3), (std::vector<std::string>{"Lobby All User", kBarNick, "ME"}));
+    ClickRow(1);
+    EXPECT_EQ(Invite(), std::vector<LPARAM>{4});
     EXPECT_TRUE(Answers(browser, window));
 }
 
@@ -270,6 +274,13 @@ TEST_F(Lobby, ReceivedLinesKeepTheDisplayWithinItsLimit) {
     for (int i = 0; i < 30; i++) Receive(5, 0, std::string(90, 'a' + i % 26) + "\r\n", "LONGER");
     EXPECT_LE(Text(display).size(), 49999u);
     EXPECT_EQ(Text(display).substr(0, 10), std::string(8, 'x') + "\r\n");
+
+    // Lines of double-byte characters ("ソ" ends in a "\\" byte) go whole too.
+    std::string wide;
+    for (int i = 0; i < 4999; i++) wide += "\x83\x5C\x83\x5C\x83\x5C\x83\x5C\r\n";
+    SendMessageA(display, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    Receive(5, 0, "abcdefghijk\r\n", "X");
+    EXPECT_EQ(Text(display), wide.substr(20) + "   X : abcdefghijk\r\n");
 }
 
 // The lobby list's "rows changed" events, as another process hears them,
@@ -308,10 +319,17 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
         entry.located = false;
         return acctree::Format(entry);
     };
-    EXPECT_EQ(line(tree[0]),
-              "outline \"Players\" state=focusable,multi selectable,extended selectable [MFCReportCtrl 1018]");
-    EXPECT_EQ(line(tree[1]), "outline item \"Lobby All User\" value=\"0\" state=focusable,selectable");
-    EXPECT_EQ(line(tree[2]), "outline item \"Table 0\" value=\"0\" state=collapsed,focusable,selectable");
+    // Role names come in the system's language.
+    auto role = [](DWORD id) {
+        char text[64] = "";
+        GetRoleTextA(id, text, sizeof text);
+        return std::string(text);
+    };
+    EXPECT_EQ(line(tree[0]), role(ROLE_SYSTEM_OUTLINE) +
+                                 " \"Players\" state=focusable,multi selectable,extended selectable [MFCReportCtrl 1018]");
+    EXPECT_EQ(line(tree[1]), role(ROLE_SYSTEM_OUTLINEITEM) + " \"Lobby All User\" value=\"0\" state=focusable,selectable");
+    EXPECT_EQ(line(tree[2]),
+              role(ROLE_SYSTEM_OUTLINEITEM) + " \"Table 0\" value=\"0\" state=collapsed,focusable,selectable");
     long count = 0;
     ASSERT_EQ(object->get_accChildCount(&count), S_OK);
     EXPECT_EQ(count, 1 + kTables);

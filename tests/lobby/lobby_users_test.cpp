@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lobby/lobby_users.h"
+#include "tests/support/code_pages.h"
 
 namespace {
 
@@ -22,13 +23,10 @@ public:
     }
 };
 
-// Bytes from 0x81 up start a double-byte character here.
-bool TestLeadByte(unsigned char byte) { return byte >= 0x81; }
-
 class LobbyUsersTest : public ::testing::Test {
 protected:
     Rows rows;
-    LobbyUsers lobby{rows, TestLeadByte};
+    LobbyUsers lobby{rows, codepage::Lead932};
     int32_t me = 1;
 
     LobbyUsersTest() { lobby.Create(); }

@@ -1,4 +1,5 @@
 #include "tools/mainclient/scenario.h"
+#include "tools/mainclient/transcript.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +92,45 @@ TEST(Transcript, OneLinePerCommandWithTheValuesRead) {
     EXPECT_EQ(FormatCommand(9030, 0, {}), "command 9030 lParam=0");
     EXPECT_EQ(FormatCommand(9026, -3, {{"BR_TEMP1", "0"}, {"BR_TEMP", "hi \"you\"\r\n"}}),
               "command 9026 lParam=-3 BR_TEMP1=\"0\" BR_TEMP=\"hi \\\"you\\\"\\r\\n\"");
+    // 0x95 0x5C is one character of code page 932: its second byte is no escape.
+    EXPECT_EQ(FormatCommand(9035, 0, {{"BR_TEMP", "\x95\\"}}), "command 9035 lParam=0 BR_TEMP=\"\x95\\\"");
     EXPECT_EQ(ValuesReadFor(9035), std::vector<std::string>{"BR_TEMP"});
     EXPECT_EQ(ValuesReadFor(9037).size(), 4u);
     EXPECT_TRUE(ValuesReadFor(9038).empty());
+
+    std::vector<std::string> lines;
+    Transcript raw([&lines](const std::string& line) { lines.push_back(line); }, true);
+    raw.Sent(ParseScenario("myid 5").steps[0], {9032, 0, 5, {}});
+    raw.Received(9038, 7, {}, {9039, 0, 7, {}});
+    raw.Ended(0);
+    EXPECT_EQ(lines, (std::vector<std::string>{"command 9038 lParam=7", "browser ended code=0"}));
+}
+
+// Steps as sent and commands with their answers, named; a run of polls told
+// once per poll, with a count.
+TEST(Transcript, TellsTheStoryWithRunsOfPollsFolded) {
+    std::vector<std::string> lines;
+    Transcript story([&lines](const std::string& line) { lines.push_back(line); }, false);
+    ParseResult r = ParseScenario("user 303 KOBUS 0\njoin 202 ESTRID 12 1 Hold'em 10/20\nstatus 303 1\n");
+    story.Sent(r.steps[0], {});
+    story.Sent(
+        r.steps[1],
+        {9027, 202, 1, {{"BR_TEMP2", "ESTRID"}, {"BR_TEMP", "Hold'em 10/20"}, {"BR_TEMP1", "12"}, {"BR_TEMP3", "1"}}});
+    for (int tick = 0; tick < 3; tick++)
+        for (intptr_t id : {202, 303}) story.Received(9038, id, {}, {9039, id == 202, id, {}});
+    story.Received(9035, 0, {{"BR_TEMP", "KOBUS"}}, {9036, 1, 303, {{"BR_TEMP1", "0"}, {"BR_TEMP2", "KOBUS"}}});
+    story.Sent(r.steps[2], {9039, 1, 303, {}});
+    story.Received(9038, 303, {}, {9039, 1, 303, {}});
+    story.Ended(0);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "   user 303 KOBUS offline",
+                         "-> 9027 join ESTRID (12/1 \"Hold'em 10/20\")",
+                         "<- 9038 buddy poll 202 (answered 9039: online) x3",
+                         "<- 9038 buddy poll 303 (answered 9039: offline) x3",
+                         "<- 9035 add buddy \"KOBUS\" (answered 9036: 303 offline)",
+                         "-> 9039 buddy 303 online",
+                         "<- 9038 buddy poll 303 (answered 9039: online)",
+                         "== 3 steps played; 8 commands received (9035 add buddy 1, 9038 buddy poll 7); "
+                         "the browser's exit code 0",
+                     }));
 }

@@ -54,6 +54,7 @@ TEST(StormRun, EachFaultEndsTheStormWithItsReason) {
         {"fault:40", "the browser faulted: access violation (0xC0000005)"},
         {"exit:40", "the browser ended (exit code 3)"},
         {"box:40", "unexpected box \"Kaboom\""},
+        {"answer:0", "unexpected box \"Kaboom\""},
         {"leak:20", "private memory grew by"},
         {"badfile:40", "buddylist.dat: 5 bytes are not whole records of 28"},
         {"badlog:40", "MB_ERR.LOG: line 1 is malformed: \"garbage\\r\\n\""},

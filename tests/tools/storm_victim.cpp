@@ -8,11 +8,17 @@
 #include <fstream>
 #include <string>
 
+#include "lobby/protocol.h"
+
 namespace {
 
-std::string fault;  // fault, exit, box, leak, badfile, badlog; empty: none
+using namespace protocol;
+
+std::string fault;  // fault, exit, box, answer, leak, badfile, badlog; empty: none
 long faultAt = 0;
 long controlMessages = 0;
+HWND mainClient = nullptr;
+bool polling = false;  // waiting for the main client's answer to a poll
 
 void Misbehave(HWND dialog) {
     if (fault == "fault") *static_cast<volatile int*>(nullptr) = 0;  // swallowed by the dispatch
@@ -29,13 +35,21 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
         HINSTANCE self = GetModuleHandleA(nullptr);
         CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, dialog, HMENU(1018), self, nullptr);
         CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 100, 100, 20, dialog, HMENU(1015), self, nullptr);
-        if (HWND client = FindWindowA("KORVEL_SEXYMAN", "Quintara Poker")) {
-            PostMessageA(client, WM_COMMAND, 9030, 0);
-            PostMessageA(client, WM_COMMAND, 9031, 0);
+        if ((mainClient = FindWindowA(kMainClientClass, kMainClientTitle))) {
+            PostMessageA(mainClient, WM_COMMAND, BRC_STARTED, 0);
+            PostMessageA(mainClient, WM_COMMAND, BRC_STARTED_2, 0);
         }
         return TRUE;
     }
-    if (msg >= 8828 && msg <= 9039 && ++controlMessages >= faultAt) Misbehave(dialog);
+    // On the way out, the answer to a poll shows a box: the storm meets the
+    // fault inside its own answering, after its last step.
+    if (msg == WM_CLOSE && fault == "answer") {
+        polling = true;
+        SendMessageA(mainClient, WM_COMMAND, BRC_QUERY_BUDDY, 7);
+        polling = false;
+    }
+    if (msg == BRM_BUDDY_STATUS && polling) MessageBoxA(dialog, "Kaboom", "victim", MB_OK);
+    if (IsControlMessage(msg) && ++controlMessages >= faultAt) Misbehave(dialog);
     if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) EndDialog(dialog, 0);
     return FALSE;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lobby/login_form.h"
+#include "tests/support/code_pages.h"
 
 using namespace loginform;
 
@@ -19,7 +20,7 @@ Values Filled(const std::string& prefix) {
 TEST(LoginForm, ValuesAreCutToTheirCapacity) {
     Values values;
     for (std::string& value : values) value = std::string(259, 'x');  // the longest a mailbox read gives
-    Values cut = CutToCapacity(values);
+    Values cut = CutToCapacity(values, nullptr);
     for (size_t i = 0; i < kFieldCount; i++) {
         size_t capacity = (i == 5 || i == 6) ? 11u : 51u;  // sitekey, freesite
         EXPECT_EQ(cut[i], std::string(capacity, 'x')) << kFields[i].valueName;
@@ -28,9 +29,12 @@ TEST(LoginForm, ValuesAreCutToTheirCapacity) {
     EXPECT_EQ(FormatBody(cut).size(), 385u);
 
     Values shortOnes = Filled("");
-    EXPECT_EQ(CutToCapacity(shortOnes), shortOnes);
+    EXPECT_EQ(CutToCapacity(shortOnes, nullptr), shortOnes);
     values.fill(std::string(51, 'y'));
-    EXPECT_EQ(CutToCapacity(values)[0], values[0]);
+    EXPECT_EQ(CutToCapacity(values, nullptr)[0], values[0]);
+    // Never half a double-byte character: 50 letters and "ソ" keep the 50.
+    values.fill(std::string(50, 'y') + "\x83\x5C");
+    EXPECT_EQ(CutToCapacity(values, codepage::Lead932)[0], std::string(50, 'y'));
 }
 
 TEST(LoginForm, EmptyFieldsAreLoggedExceptPart) {

@@ -1,28 +1,38 @@
 // The reference main client: a stand-in for the poker client that starts the
 // browser, plays a scenario against it and answers its commands as a card-room
-// server would. Every command it receives is printed as one line.
+// server would. It tells what happens as it goes (transcript.h).
 //
 //   mainclient.exe [--browser EXE] [--workdir DIR] [--scenario FILE] [--address URL]
-//                  [--timer MS] [--pace MS] [--seconds N] [--exit-when-done]
+//                  [--timer MS] [--pace MS] [--seconds N] [--exit-when-done] [--raw] [--check]
+// --raw prints one line per command and nothing of the steps; --check reads
+// the options and the scenario and stops. Bad input gives one line per fault
+// and exit code 2 before anything starts; otherwise the exit code is 0 when
+// the browser ended with 0.
 #include <windows.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 
+#include "lobby/protocol.h"
+#include "lobby/resource.h"
 #include "tools/mainclient/scenario.h"
+#include "tools/mainclient/transcript.h"
 
 namespace mainclient {
 namespace {
 
-const char kClassName[] = "KORVEL_SEXYMAN";
-const char kTitle[] = "Quintara Poker";
-const char kMailboxKey[] = "SOFTWARE\\Korvel\\Casino\\quintara\\common";
-const char kSiteRoot[] = "SOFTWARE\\Korvel\\Casino\\marrowfine\\";
-const char* const kSitePages[] = {"HOME", "NEWS", "EVENT", "CUSTOMER", "FAQ", "HELP"};
+using namespace protocol;
+
 const UINT_PTR kTickTimer = 1;
+const char kUsage[] =
+    "usage: mainclient [--browser EXE] [--workdir DIR] [--scenario FILE] [--address URL] [--timer MS] "
+    "[--pace MS] [--seconds N] [--exit-when-done] [--raw] [--check]";
 
 struct Options {
     std::string browser;
@@ -33,6 +43,8 @@ struct Options {
     int paceMs = 300;
     int seconds = 0;  // 0: until the browser ends
     bool exitWhenDone = false;
+    bool raw = false;
+    bool check = false;
 };
 
 struct Player {
@@ -75,7 +87,7 @@ std::string ExeDirectory() {
 
 class MainClient {
 public:
-    explicit MainClient(const Options& options) : options(options) {
+    explicit MainClient(const Options& options) : options(options), transcript(Print, options.raw) {
         login = {{"uno", "1001"},   {"part", "7"},      {"uid", "demo"},   {"pwd", "secret"},
                  {"hwinfo", "HW1"}, {"sitekey", "SK1"}, {"freesite", "0"}, {"deviceid", "DEV1"}};
     }
@@ -99,11 +111,18 @@ private:
     // Pumps messages for `ms`; false once the browser has ended.
     bool Pump(int ms);
     LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) { return SendMessageA(browserWindow, msg, wp, lp); }
+    // Writes the message's mailbox values, then sends it.
+    void Deliver(const Message& message);
+    // Takes in what the step tells the main client; returns what it sends.
+    Message Prepare(const Step& step);
     void Play(const Step& step);
-    void WriteLogin();
+    Values LoginMail();
+    // The card-room server's answer to a command.
+    Message Answer(unsigned id, LPARAM lp, const Values& valuesRead);
     void OnCommand(unsigned id, LPARAM lp);
 
     Options options;
+    Transcript transcript;
     HWND window = nullptr;
     HWND browserWindow = nullptr;
     PROCESS_INFORMATION browser{};
@@ -117,10 +136,10 @@ bool MainClient::CreateMainWindow() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kMainClientClass;
     RegisterClassA(&wc);
-    window = CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
-                             nullptr, nullptr, wc.hInstance, this);
+    window = CreateWindowExA(0, kMainClientClass, kMainClientTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                             300, 200, nullptr, nullptr, wc.hInstance, this);
     return window != nullptr;
 }
 
@@ -154,10 +173,10 @@ bool MainClient::StartBrowser() {
     startup.cb = sizeof startup;
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, workdir.c_str(), &startup,
                         &browser)) {
-        Print("error cannot start " + exe);
+        transcript.Note("error cannot start " + exe);
         return false;
     }
-    Print("started browser pid=" + std::to_string(browser.dwProcessId));
+    transcript.Note("started browser pid=" + std::to_string(browser.dwProcessId));
     return true;
 }
 
@@ -197,123 +216,119 @@ bool MainClient::Pump(int ms) {
     return BrowserRunning();
 }
 
-void MainClient::WriteLogin() {
-    for (const auto& [field, valueName] : LoginFieldNames()) Mail(valueName.c_str(), login[field]);
+Values MainClient::LoginMail() {
+    Values mail;
+    for (const auto& [field, valueName] : LoginFieldNames()) mail.emplace_back(valueName, login[field]);
+    return mail;
 }
 
-void MainClient::Play(const Step& step) {
+Message MainClient::Prepare(const Step& step) {
+    auto number = [](int32_t n) { return std::to_string(n); };
     switch (step.kind) {
     case StepKind::MyId:
         myId = step.id;
-        Send(9032, 0, myId);
-        break;
+        return {BRM_SET_MY_ID, 0, myId, {}};
     case StepKind::Online:
         online = step.number;
-        Send(9028, online, 0);
-        break;
+        return {BRM_SET_ONLINE, online, 0, {}};
     case StepKind::Lobby:
-        Send(9033, online, 0);
-        break;
+        return {BRM_SHOW_LOBBY, online, 0, {}};
     case StepKind::Join:
-        Mail("BR_TEMP2", step.nick);
-        Mail("BR_TEMP", step.text);
-        Mail("BR_TEMP1", std::to_string(step.number));
-        Mail("BR_TEMP3", std::to_string(step.number2));
-        Send(9027, step.id, 1);
-        break;
+        return {
+            BRM_LOBBY_USER,
+            step.id,
+            1,
+            {{kTemp2, step.nick}, {kTemp, step.text}, {kTemp1, number(step.number)}, {kTemp3, number(step.number2)}}};
     case StepKind::Leave:
-        Mail("BR_TEMP2", step.nick);
-        Mail("BR_TEMP1", std::to_string(step.number));
-        Mail("BR_TEMP3", std::to_string(step.number2));
-        Send(9027, step.id, 0);
-        break;
+        return {BRM_LOBBY_USER,
+                step.id,
+                0,
+                {{kTemp2, step.nick}, {kTemp1, number(step.number)}, {kTemp3, number(step.number2)}}};
     case StepKind::Chat:
-        Mail("BR_TEMP", step.text + "\r\n");
-        Mail("BR_TEMP4", step.nick);
-        Send(9025, step.id, -1);
-        break;
+        return {BRM_CHAT_LINE, step.id, -1, {{kTemp, step.text + "\r\n"}, {kTemp4, step.nick}}};
     case StepKind::User:
         players[step.id] = Player{step.nick, step.number};
-        break;
+        return {};
     case StepKind::Buddy: {
         const Player& player = players[step.id];
-        Mail("BR_TEMP1", std::to_string(player.online));
-        Mail("BR_TEMP2", player.nick);
-        Send(9036, 1, step.id);
-        break;
+        return {BRM_ADD_BUDDY, 1, step.id, {{kTemp1, number(player.online)}, {kTemp2, player.nick}}};
     }
     case StepKind::Refuse:
-        Send(9036, 0, 0);
-        break;
+        return {BRM_ADD_BUDDY, 0, 0, {}};
     case StepKind::Status:
         players[step.id].online = step.number;
-        Send(9039, step.number, step.id);
-        break;
+        return {BRM_BUDDY_STATUS, step.number, step.id, {}};
     case StepKind::Login:
         for (const auto& [field, value] : step.fields) login[field] = value;
-        break;
+        return {};
     case StepKind::Site:
-        WriteValue(kSiteRoot + std::string(kSitePages[step.number]), "MAINCLIENT", step.text);
-        break;
+        WriteValue(kSitePageKeys[step.number], kSitePageValue, step.text);
+        return {};
     case StepKind::Page:
-        WriteLogin();
-        Send(8828, step.number, 0);
-        break;
-    case StepKind::Open:
-        Mail("URL", step.text);
-        WriteLogin();
-        Send(8830, 0, 0);
-        break;
+        return {BRM_OPEN_SITE_PAGE, step.number, 0, LoginMail()};
+    case StepKind::Open: {
+        Message open{BRM_OPEN_MAILBOX_URL, 0, 0, {{kUrl, step.text}}};
+        for (auto& value : LoginMail()) open.mail.push_back(value);
+        return open;
+    }
     case StepKind::Tick:
-        Send(WM_TIMER, kTickTimer, 0);
-        break;
+        return {WM_TIMER, kTickTimer, 0, {}};
+    case StepKind::Mode:
+        return {WM_COMMAND, step.number ? ID_MODE_LOBBY : ID_MODE_WEB, 0, {}};
+    case StepKind::Close:
+        return {WM_CLOSE, 0, 0, {}};
     case StepKind::Wait:
         break;
-    case StepKind::Mode:
-        Send(WM_COMMAND, step.number ? 9301 : 9300, 0);
-        break;
-    case StepKind::Close:
+    }
+    return {};
+}
+
+void MainClient::Deliver(const Message& message) {
+    for (const auto& [name, value] : message.mail) Mail(name.c_str(), value);
+    Send(message.number, message.wParam, message.lParam);
+}
+
+void MainClient::Play(const Step& step) {
+    Message message = Prepare(step);
+    transcript.Sent(step, message);
+    if (step.kind == StepKind::Close)
         PostMessageA(browserWindow, WM_CLOSE, 0, 0);
-        break;
+    else if (message.number)
+        Deliver(message);
+}
+
+Message MainClient::Answer(unsigned id, LPARAM lp, const Values& valuesRead) {
+    auto value = [&valuesRead](const char* name) {
+        for (const auto& [valueName, text] : valuesRead)
+            if (valueName == name) return text;
+        return std::string();
+    };
+    switch (id) {
+    case BRC_SEND_CHAT:
+    case BRC_SEND_PRIVATE_CHAT:
+        // The server echoes a line to everyone it reaches, the sender included.
+        return {BRM_CHAT_LINE, myId, 0, {{kTemp4, value(kTemp3)}, {kTemp, value(kTemp)}}};
+    case BRC_ADD_BUDDY:
+        for (const auto& [userId, player] : players) {
+            if (player.nick == value(kTemp))
+                return {BRM_ADD_BUDDY, 1, userId, {{kTemp1, std::to_string(player.online)}, {kTemp2, player.nick}}};
+        }
+        return {BRM_ADD_BUDDY, 0, 0, {}};
+    case BRC_QUERY_BUDDY: {
+        auto player = players.find(static_cast<int32_t>(lp));
+        return {BRM_BUDDY_STATUS, player == players.end() ? 0 : player->second.online, lp, {}};
+    }
+    default:
+        return {};
     }
 }
 
 void MainClient::OnCommand(unsigned id, LPARAM lp) {
-    std::vector<std::pair<std::string, std::string>> values;
+    Values values;
     for (const std::string& name : ValuesReadFor(id)) values.emplace_back(name, ReadValue(name.c_str()));
-    Print(FormatCommand(id, lp, values));
-    if (!browserWindow) return;
-
-    switch (id) {
-    case 9026:
-    case 9037: {
-        // The server echoes a line to everyone it reaches, the sender included.
-        std::string text = ReadValue("BR_TEMP");
-        Mail("BR_TEMP4", ReadValue("BR_TEMP3"));
-        Mail("BR_TEMP", text);
-        Send(9025, myId, 0);
-        break;
-    }
-    case 9035: {
-        std::string nick = ReadValue("BR_TEMP");
-        for (const auto& [userId, player] : players) {
-            if (player.nick != nick) continue;
-            Mail("BR_TEMP1", std::to_string(player.online));
-            Mail("BR_TEMP2", player.nick);
-            Send(9036, 1, userId);
-            return;
-        }
-        Send(9036, 0, 0);
-        break;
-    }
-    case 9038: {
-        auto player = players.find(static_cast<int32_t>(lp));
-        Send(9039, player == players.end() ? 0 : player->second.online, lp);
-        break;
-    }
-    default:
-        break;
-    }
+    Message answer = browserWindow ? Answer(id, lp, values) : Message();
+    transcript.Received(id, lp, values, answer);
+    if (answer.number) Deliver(answer);
 }
 
 int MainClient::Run(const std::vector<Step>& steps) {
@@ -321,17 +336,19 @@ int MainClient::Run(const std::vector<Step>& steps) {
     DWORD start = GetTickCount();
     while (!(browserWindow = FindBrowserWindow())) {
         if (!Pump(50) || GetTickCount() - start > 30000) {
-            Print("error the browser window did not appear");
+            transcript.Note("error the browser window did not appear");
             return 1;
         }
     }
-    Print("browser window ready");
+    transcript.Note("browser window ready");
     SetTimer(window, kTickTimer, static_cast<UINT>(options.timerMs), nullptr);
 
+    bool running = true;
     for (const Step& step : steps) {
         Play(step);
-        if (!Pump(step.kind == StepKind::Wait ? step.number : options.paceMs)) break;
+        if (!(running = Pump(step.kind == StepKind::Wait ? step.number : options.paceMs))) break;
     }
+    if (running) transcript.ScenarioPlayed();
     if (options.exitWhenDone && BrowserRunning()) PostMessageA(browserWindow, WM_CLOSE, 0, 0);
 
     DWORD ran = GetTickCount();
@@ -346,35 +363,47 @@ int MainClient::Run(const std::vector<Step>& steps) {
     }
     DWORD code = 0;
     GetExitCodeProcess(browser.hProcess, &code);
-    Print("browser ended code=" + std::to_string(code));
-    return 0;
+    transcript.Ended(code);
+    return code == 0 ? 0 : 1;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// Empty when the options are good, else what is wrong with them.
+std::string ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
-        auto next = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        std::string number;
-        if (arg == "--browser" && next(options.browser)) continue;
-        if (arg == "--workdir" && next(options.workdir)) continue;
-        if (arg == "--scenario" && next(options.scenarioFile)) continue;
-        if (arg == "--address" && next(options.address)) continue;
-        if (arg == "--exit-when-done") {
-            options.exitWhenDone = true;
+        bool* flag = arg == "--exit-when-done" ? &options.exitWhenDone
+                     : arg == "--raw"          ? &options.raw
+                     : arg == "--check"        ? &options.check
+                                               : nullptr;
+        std::string* text = arg == "--browser"    ? &options.browser
+                            : arg == "--workdir"  ? &options.workdir
+                            : arg == "--scenario" ? &options.scenarioFile
+                            : arg == "--address"  ? &options.address
+                                                  : nullptr;
+        int* number = arg == "--timer"     ? &options.timerMs
+                      : arg == "--pace"    ? &options.paceMs
+                      : arg == "--seconds" ? &options.seconds
+                                           : nullptr;
+        if (flag) {
+            *flag = true;
             continue;
         }
-        if ((arg == "--timer" || arg == "--pace" || arg == "--seconds") && next(number)) {
-            int value = atoi(number.c_str());
-            (arg == "--timer" ? options.timerMs : arg == "--pace" ? options.paceMs : options.seconds) = value;
+        if (!text && !number) return "unknown option \"" + arg + "\"";
+        if (i + 1 >= argc) return arg + " needs a value";
+        std::string value = argv[++i];
+        if (text) {
+            *text = value;
             continue;
         }
-        return false;
+        char* end = nullptr;
+        errno = 0;
+        long parsed = std::strtol(value.c_str(), &end, 10);
+        // Seconds become milliseconds; a timer of 0 would never tick.
+        if (value.empty() || *end || errno || parsed < (arg == "--timer" ? 1 : 0) || parsed > INT_MAX / 1000)
+            return arg + " takes a whole number, not \"" + value + "\"";
+        *number = static_cast<int>(parsed);
     }
-    return options.timerMs > 0 && options.paceMs >= 0 && options.seconds >= 0;
+    return {};
 }
 
 }  // namespace
@@ -383,25 +412,26 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     using namespace mainclient;
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        Print(
-            "usage: mainclient [--browser EXE] [--workdir DIR] [--scenario FILE] [--address URL] "
-            "[--timer MS] [--pace MS] [--seconds N] [--exit-when-done]");
+    std::string error = ParseOptions(argc, argv, options);
+    if (!error.empty()) {
+        Print("error: " + error + "; " + kUsage);
         return 2;
     }
+    std::string name = "the built-in demo";
     std::string text = DemoScenario();
     if (!options.scenarioFile.empty()) {
-        std::ifstream in(options.scenarioFile, std::ios::binary);
-        if (!in) {
-            Print("error cannot read scenario " + options.scenarioFile);
-            return 2;
-        }
+        name = options.scenarioFile;
+        std::ifstream in(name, std::ios::binary);
         std::ostringstream content;
         content << in.rdbuf();
+        if (!in || in.bad()) {
+            Print(name + ": cannot read the scenario");
+            return 2;
+        }
         text = content.str();
     }
     ParseResult scenario = ParseScenario(text);
-    for (const std::string& error : scenario.errors) Print("error scenario " + error);
+    for (const std::string& fault : scenario.errors) Print(name + ": " + fault);
     if (!scenario.errors.empty()) return 2;
-    return MainClient(options).Run(scenario.steps);
+    return options.check ? 0 : MainClient(options).Run(scenario.steps);
 }

@@ -208,37 +208,4 @@ tick
 )";
 }
 
-std::vector<std::string> ValuesReadFor(unsigned id) {
-    switch (id) {
-    case 9026:
-    case 9037:
-        return {"BR_TEMP1", "BR_TEMP2", "BR_TEMP3", "BR_TEMP"};
-    case 9035:
-        return {"BR_TEMP"};
-    default:
-        return {};
-    }
-}
-
-std::string FormatCommand(unsigned id, intptr_t lParam,
-                          const std::vector<std::pair<std::string, std::string>>& valuesRead) {
-    std::string line = "command " + std::to_string(id) + " lParam=" + std::to_string(lParam);
-    for (const auto& [name, value] : valuesRead) {
-        line += " " + name + "=\"";
-        for (char c : value) {
-            // One line per command, whatever the text holds.
-            if (c == '\r')
-                line += "\\r";
-            else if (c == '\n')
-                line += "\\n";
-            else if (c == '"' || c == '\\')
-                line += std::string("\\") + c;
-            else
-                line += c;
-        }
-        line += "\"";
-    }
-    return line;
-}
-
 }  // namespace mainclient

@@ -55,11 +55,4 @@ const char* DemoScenario();
 // The login fields and their mailbox value names, in form order.
 const std::vector<std::pair<std::string, std::string>>& LoginFieldNames();
 
-// One transcript line for a command received from the browser.
-std::string FormatCommand(unsigned id, intptr_t lParam,
-                          const std::vector<std::pair<std::string, std::string>>& valuesRead);
-
-// The mailbox values the main client reads while it handles command `id`.
-std::vector<std::string> ValuesReadFor(unsigned id);
-
 }  // namespace mainclient

@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+#include "lobby/protocol.h"
+#include "lobby/resource.h"
 #include "tests/support/testsupport.h"
 #include "tools/storm/fault_watch.h"
 #include "tools/storm/storm_checks.h"
@@ -23,6 +25,7 @@ namespace storm {
 namespace {
 
 using namespace testsupport;
+using namespace protocol;
 
 static_assert(wm::kCommand == WM_COMMAND && wm::kTimer == WM_TIMER && wm::kChar == WM_CHAR);
 static_assert(wm::kKeyDown == WM_KEYDOWN && wm::kKeyUp == WM_KEYUP && wm::kVScroll == WM_VSCROLL);
@@ -30,9 +33,6 @@ static_assert(wm::kLButtonDown == WM_LBUTTONDOWN && wm::kLButtonDblClk == WM_LBU
 static_assert(wm::kRButtonUp == WM_RBUTTONUP && wm::kMouseWheel == WM_MOUSEWHEEL);
 
 const char kTitle[] = "Storm Browser";
-const int kLobbyList = 1018;
-const int kChatInput = 1015;
-const int kInputText = 1025;
 const int kHeaderBand = 24;       // where a header would be, when the list has none
 const int kStepBoundMs = 20000;   // one message, the boxes it shows answered
 const int kAnswerBoundMs = 5000;  // the browser still answers
@@ -136,8 +136,8 @@ bool Storm::Start() {
     if (!watch.Start(browser, exe, dir)) return Fail("cannot start " + exe);
     window = WaitForWindow("#32770", kTitle, browser.Id(), 30000);
     if (!window) return Fail("the browser window did not appear");
-    if (!mainClient.WaitForCommand(9031)) return Fail("the browser did not greet the main client");
-    list = GetDlgItem(window, kLobbyList);
+    if (!mainClient.WaitForCommand(BRC_STARTED_2)) return Fail("the browser did not greet the main client");
+    list = GetDlgItem(window, IDC_LOBBY_LIST);
     if (!list) return Fail("the browser has no lobby list (control 1018)");
     return Settle(window) || Fail("the browser did not settle after its start");
 }
@@ -154,8 +154,9 @@ bool Storm::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
     for (;;) {
         MSG queued;
         while (PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&queued);
-        if (*done) break;
+        // A failure in an answer to the browser, sent meanwhile, is this message's.
         if (!failure.empty()) return false;
+        if (*done) break;
         DWORD waited = GetTickCount() - start;
         if (!browser.Running()) return BrowserEnded();
         if (waited >= static_cast<DWORD>(kStepBoundMs))
@@ -197,7 +198,7 @@ bool Storm::AnswerBoxes() {
 // The input dialog of "A" and "D": types the step's text, then OK or Cancel.
 bool Storm::AnswerInput(HWND dialog) {
     bool fromStep = current && current->kind == Kind::BuddyButton;
-    HWND edit = GetDlgItem(dialog, kInputText);
+    HWND edit = GetDlgItem(dialog, IDC_INPUT_TEXT);
     if (fromStep && edit) {
         for (char key : current->typed) {
             DWORD_PTR result;
@@ -208,28 +209,33 @@ bool Storm::AnswerInput(HWND dialog) {
     return DismissMessageBox(dialog, fromStep && current->confirm ? IDOK : IDCANCEL, kStepBoundMs);
 }
 
-// The main client's side of the protocol, as a card-room server would answer.
+// The main client's side of the protocol, as a card-room server would
+// answer. An answer that fails is the failure of the step the storm is in:
+// Deliver records it, and every step and the verdict look at it.
 void Storm::OnCommand(const FakeMainClient::Command& command) {
     auto value = [&command](const char* name) {
         auto found = command.mailbox.find(name);
         return found == command.mailbox.end() ? std::string() : found->second;
     };
-    if (command.id == 9035) {
+    auto answer = [this, &command](UINT msg, WPARAM wp, LPARAM lp) {
+        if (!Deliver(window, msg, wp, lp)) Fail("no answer to command " + std::to_string(command.id));
+    };
+    if (!failure.empty()) return;
+    if (command.id == BRC_ADD_BUDDY) {
         for (const auto& [id, player] : players) {
-            if (player.nickname != value("BR_TEMP")) continue;
-            reg::WriteMailbox("BR_TEMP1", std::to_string(player.online));
-            reg::WriteMailbox("BR_TEMP2", player.nickname);
-            Deliver(window, 9036, 1, id);
-            return;
+            if (player.nickname != value(kTemp)) continue;
+            reg::WriteMailbox(kTemp1, std::to_string(player.online));
+            reg::WriteMailbox(kTemp2, player.nickname);
+            return answer(BRM_ADD_BUDDY, 1, id);
         }
-        Deliver(window, 9036, 0, 0);
-    } else if (command.id == 9038) {
+        answer(BRM_ADD_BUDDY, 0, 0);
+    } else if (command.id == BRC_QUERY_BUDDY) {
         auto player = players.find(static_cast<int32_t>(command.lParam));
-        Deliver(window, 9039, player == players.end() ? 0 : player->second.online, command.lParam);
-    } else if (command.id == 9026 || command.id == 9037) {
-        reg::WriteMailbox("BR_TEMP4", value("BR_TEMP3"));
-        reg::WriteMailbox("BR_TEMP", value("BR_TEMP"));
-        Deliver(window, 9025, myId, 0);
+        answer(BRM_BUDDY_STATUS, player == players.end() ? 0 : player->second.online, command.lParam);
+    } else if (command.id == BRC_SEND_CHAT || command.id == BRC_SEND_PRIVATE_CHAT) {
+        reg::WriteMailbox(kTemp4, value(kTemp3));
+        reg::WriteMailbox(kTemp, value(kTemp));
+        answer(BRM_CHAT_LINE, myId, 0);
     }
 }
 
@@ -246,7 +252,7 @@ HWND Storm::FindHeader() const {
 }
 
 bool Storm::PlayInput(const Step& step) {
-    HWND target = step.target == Target::ChatInput ? GetDlgItem(window, kChatInput) : list;
+    HWND target = step.target == Target::ChatInput ? GetDlgItem(window, IDC_CHAT_INPUT) : list;
     HWND header = step.target == Target::Header ? FindHeader() : nullptr;
     if (header) target = header;
     if (!target) return Fail("the input's target window is missing");
@@ -285,7 +291,7 @@ bool Storm::Play(const Step& step) {
         // A button's command names the button, as a click would.
         if (step.message == WM_COMMAND && step.wParam < 9000)
             lp = reinterpret_cast<LPARAM>(GetDlgItem(window, step.wParam));
-        if (step.message == 9032) myId = static_cast<int32_t>(step.lParam);
+        if (step.message == BRM_SET_MY_ID) myId = static_cast<int32_t>(step.lParam);
         // A box answering the main client's message releases it first: the
         // box may still be open when the send has returned. Once the browser
         // answers again, it shows it.
@@ -293,7 +299,7 @@ bool Storm::Play(const Step& step) {
     }
     mainClient.Clear();
     current = nullptr;
-    return ok;
+    return ok && failure.empty();
 }
 
 bool Storm::StillAnswers() {
@@ -392,7 +398,9 @@ int Storm::Run() {
           " messages, memory from message " + std::to_string(warmup));
     started = GetTickCount();
     bool ok = PlayAll();
-    ok = Stop() && ok;
+    // The verdict is the failure's: one met while answering the browser on
+    // its way out comes after every step has returned.
+    ok = Stop() && ok && failure.empty();
     if (!ok) {
         Print("storm: FAILED (seed " + std::to_string(options.seed) + ", at message " + std::to_string(index) +
               "): " + failure);

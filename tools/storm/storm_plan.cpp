@@ -2,27 +2,15 @@
 
 #include <cstdio>
 
+#include "lobby/protocol.h"
+#include "lobby/resource.h"
+
 namespace storm {
 
 namespace {
 
-constexpr unsigned kFirstControl = 8828;
-constexpr unsigned kControlCount = 212;
-constexpr unsigned kOpenSitePage = 8828;
-constexpr unsigned kOpenAddress = 8829;
-constexpr unsigned kOpenMailboxUrl = 8830;
-constexpr unsigned kChatLine = 9025;
-constexpr unsigned kLobbyUser = 9027;
-constexpr unsigned kSetOnline = 9028;
-constexpr unsigned kSetMyId = 9032;
-constexpr unsigned kShowLobby = 9033;
-constexpr unsigned kAddBuddy = 9036;
-constexpr unsigned kBuddyStatus = 9039;
-constexpr uint32_t kInviteButton = 1020;
-constexpr uint32_t kAddButton = 1024;
-constexpr uint32_t kDeleteButton = 1025;
-constexpr uint32_t kWebMode = 9300;
-constexpr uint32_t kLobbyMode = 9301;
+using namespace protocol;
+
 constexpr uint32_t kShift = 0x4, kControlKey = 0x8, kLeftButton = 0x1;
 
 constexpr int kPlayerCount = 64;
@@ -32,12 +20,6 @@ constexpr int kOddNicknameCount = 24;
 const char* const kMailboxNames[] = {"URL",        "BR_TEMP",     "BR_TEMP1",     "BR_TEMP2",    "BR_TEMP3",
                                      "BR_TEMP4",   "URL_UNO",     "URL_PART",     "URL_UID",     "URL_PWD",
                                      "URL_HWINFO", "URL_SITEKEY", "URL_FREESITE", "URL_DEVICEID"};
-const char* const kLoginNames[] = {"URL_UNO",    "URL_PART",    "URL_UID",      "URL_PWD",
-                                   "URL_HWINFO", "URL_SITEKEY", "URL_FREESITE", "URL_DEVICEID"};
-const char* const kSiteKeys[] = {
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\HOME",  "SOFTWARE\\Korvel\\Casino\\marrowfine\\NEWS",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\EVENT", "SOFTWARE\\Korvel\\Casino\\marrowfine\\CUSTOMER",
-    "SOFTWARE\\Korvel\\Casino\\marrowfine\\FAQ",   "SOFTWARE\\Korvel\\Casino\\marrowfine\\HELP"};
 // Decimal fields as a careless or hostile server might fill them.
 const char* const kOddNumbers[] = {"",
                                    "0",
@@ -180,9 +162,9 @@ Step Plan::Next() {
     case Kind::Tick:
         return MessageStep(kind, wm::kTimer, random.Below(4), 0);
     case Kind::MyId:
-        return MessageStep(kind, kSetMyId, random.Bits(), static_cast<uint32_t>(SomeUserId()));
+        return MessageStep(kind, BRM_SET_MY_ID, random.Bits(), static_cast<uint32_t>(SomeUserId()));
     case Kind::Online:
-        return MessageStep(kind, kSetOnline, random.Percent(10) ? 0 : FlagByte(), random.Bits());
+        return MessageStep(kind, BRM_SET_ONLINE, random.Percent(10) ? 0 : FlagByte(), random.Bits());
     case Kind::Mode:
         return Mode();
     case Kind::ForeignAddress:
@@ -194,7 +176,7 @@ Step Plan::Next() {
     case Kind::BuddyButton:
         return BuddyButton();
     case Kind::Invite:
-        return CommandStep(kind, kInviteButton);
+        return CommandStep(kind, IDC_INVITE);
     case Kind::ListInput:
         return ListInput();
     case Kind::HeaderInput:
@@ -270,35 +252,36 @@ InputMessage Plan::Point(unsigned message, uint32_t wParam) {
 }
 
 Step Plan::Control() {
-    Step step = MessageStep(Kind::Control, kFirstControl + random.Below(kControlCount), random.Bits(), random.Bits());
+    Step step = MessageStep(Kind::Control, kFirstControlMessage + random.Below(kControlMessageCount), random.Bits(),
+                            random.Bits());
     for (uint32_t n = random.Below(3); n > 0; n--) step.writes.push_back(HostileValue(random.Pick(kMailboxNames)));
     return step;
 }
 
 Step Plan::Join() {
-    Step step = MessageStep(Kind::Join, kLobbyUser, static_cast<uint32_t>(SomeUserId()), FlagByte());
+    Step step = MessageStep(Kind::Join, BRM_LOBBY_USER, static_cast<uint32_t>(SomeUserId()), FlagByte());
     size_t group = random.Below(static_cast<uint32_t>(groups.size()));
     bool plain = random.Percent(80);
-    step.writes = {Value("BR_TEMP2", SomeNickname()), Value("BR_TEMP", random.Percent(25) ? "" : groups[group]),
-                   Value("BR_TEMP1", plain ? std::to_string(group) : Number()),
-                   Value("BR_TEMP3", plain ? std::to_string(group % 3) : Number())};
+    step.writes = {Value(kTemp2, SomeNickname()), Value(kTemp, random.Percent(25) ? "" : groups[group]),
+                   Value(kTemp1, plain ? std::to_string(group) : Number()),
+                   Value(kTemp3, plain ? std::to_string(group % 3) : Number())};
     return step;
 }
 
 Step Plan::Leave() {
-    Step step = MessageStep(Kind::Leave, kLobbyUser, static_cast<uint32_t>(SomeUserId()), random.Bits() & ~0xFFu);
+    Step step = MessageStep(Kind::Leave, BRM_LOBBY_USER, static_cast<uint32_t>(SomeUserId()), random.Bits() & ~0xFFu);
     uint32_t group = random.Below(static_cast<uint32_t>(groups.size()));
     bool plain = random.Percent(80);
-    step.writes = {Value("BR_TEMP2", SomeNickname()), Value("BR_TEMP1", plain ? std::to_string(group) : Number()),
-                   Value("BR_TEMP3", plain ? std::to_string(group % 3) : Number())};
+    step.writes = {Value(kTemp2, SomeNickname()), Value(kTemp1, plain ? std::to_string(group) : Number()),
+                   Value(kTemp3, plain ? std::to_string(group % 3) : Number())};
     return step;
 }
 
 Step Plan::Chat() {
     uint32_t lParam = random.Percent(50) ? 0xFFFFFFFF : random.Bits();
-    Step step = MessageStep(Kind::Chat, kChatLine, static_cast<uint32_t>(SomeUserId()), lParam);
+    Step step = MessageStep(Kind::Chat, BRM_CHAT_LINE, static_cast<uint32_t>(SomeUserId()), lParam);
     std::string text = random.Percent(60) ? Text(1 + random.Below(60)) + "\r\n" : HostileText();
-    step.writes = {Value("BR_TEMP", text), Value("BR_TEMP4", SomeNickname())};
+    step.writes = {Value(kTemp, text), Value(kTemp4, SomeNickname())};
     return step;
 }
 
@@ -314,50 +297,51 @@ Step Plan::TypedChat() {
 
 Step Plan::AddBuddy() {
     uint32_t wParam = random.Below(1000) < 15 ? random.Bits() & ~0xFFu : FlagByte();
-    Step step = MessageStep(Kind::AddBuddy, kAddBuddy, wParam, static_cast<uint32_t>(SomeUserId()));
+    Step step = MessageStep(Kind::AddBuddy, BRM_ADD_BUDDY, wParam, static_cast<uint32_t>(SomeUserId()));
     std::string flag = random.Percent(70) ? std::to_string(random.Below(2)) : Number();
-    step.writes = {Value("BR_TEMP1", flag), Value("BR_TEMP2", SomeNickname())};
+    step.writes = {Value(kTemp1, flag), Value(kTemp2, SomeNickname())};
     return step;
 }
 
 Step Plan::BuddyStatus() {
-    return MessageStep(Kind::BuddyStatus, kBuddyStatus, random.Bits() >> random.Below(32),
+    return MessageStep(Kind::BuddyStatus, BRM_BUDDY_STATUS, random.Bits() >> random.Below(32),
                        static_cast<uint32_t>(SomeUserId()));
 }
 
 Step Plan::Mode() {
     uint32_t roll = random.Below(10);
-    if (roll < 2) return MessageStep(Kind::Mode, kShowLobby, random.Percent(8) ? 0 : FlagByte(), random.Bits());
-    return CommandStep(Kind::Mode, roll < 6 ? kWebMode : kLobbyMode);
+    if (roll < 2) return MessageStep(Kind::Mode, BRM_SHOW_LOBBY, random.Percent(8) ? 0 : FlagByte(), random.Bits());
+    return CommandStep(Kind::Mode, roll < 6 ? ID_MODE_WEB : ID_MODE_LOBBY);
 }
 
 Step Plan::ForeignAddress() {
     uint32_t pointer = random.Percent(70) ? random.Pick(kForeignPointers) : random.Bits();
-    Step step = MessageStep(Kind::ForeignAddress, kOpenAddress, random.Percent(80) ? 0 : random.Bits(), pointer);
+    Step step = MessageStep(Kind::ForeignAddress, BRM_OPEN_ADDRESS, random.Percent(80) ? 0 : random.Bits(), pointer);
     step.posted = random.Percent(50);
     return step;
 }
 
 Step Plan::OpenAddress() {
-    Step step = MessageStep(Kind::OpenAddress, kOpenMailboxUrl, 0, 0);
+    Step step = MessageStep(Kind::OpenAddress, BRM_OPEN_MAILBOX_URL, 0, 0);
     std::string url = random.Percent(50) ? "http://127.0.0.1:9/" + Text(random.Below(40)) : HostileText();
-    step.writes.push_back(Value("URL", url));
+    step.writes.push_back(Value(kUrl, url));
     if (random.Percent(50))
-        for (const char* name : kLoginNames) step.writes.push_back(Value(name, HostileText()));
+        for (const char* name : kLoginValues) step.writes.push_back(Value(name, HostileText()));
     return step;
 }
 
 Step Plan::SitePage() {
     uint32_t page = random.Percent(80) ? random.Below(8) : random.Bits();
-    Step step = MessageStep(Kind::SitePage, kOpenSitePage, page, random.Percent(80) ? random.Below(2) : random.Bits());
-    RegistryWrite write = HostileValue("MAINCLIENT");
-    write.key = random.Pick(kSiteKeys);
+    Step step =
+        MessageStep(Kind::SitePage, BRM_OPEN_SITE_PAGE, page, random.Percent(80) ? random.Below(2) : random.Bits());
+    RegistryWrite write = HostileValue(kSitePageValue);
+    write.key = random.Pick(kSitePageKeys);
     step.writes.push_back(write);
     return step;
 }
 
 Step Plan::BuddyButton() {
-    Step step = CommandStep(Kind::BuddyButton, random.Percent(60) ? kAddButton : kDeleteButton);
+    Step step = CommandStep(Kind::BuddyButton, random.Percent(60) ? IDC_ADD_BUDDY : IDC_DELETE_BUDDY);
     step.typed = random.Percent(70) ? SomePlayer().nickname.substr(0, 25) : Text(random.Below(26));
     step.confirm = random.Percent(75);
     return step;

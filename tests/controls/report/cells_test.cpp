@@ -8,6 +8,7 @@
 
 #include "controls/report/cell_string.h"
 #include "controls/report/indexed_list.h"
+#include "tests/support/code_pages.h"
 
 using report::CellString;
 
@@ -115,10 +116,7 @@ TEST(CellStringEdits, ReadsBackWhatWasWritten) {
     EXPECT_EQ(plain.EntryCount(), 2);
 }
 
-// A stand-in double-byte code page: bytes from 0x81 up start a character.
-bool FakeLeadByte(unsigned char byte) { return byte >= 0x81; }
-
-TEST(CellText, CutsWholeCharactersAndReplacesTheTerminator) {
+TEST(CellText, CutsWholeCharactersAndReplacesABarOfItsOwn) {
     const std::string long300(300, 'a');
     std::string lead254 = std::string(254, 'a') + "\x82\x60" + "z";  // the pair would end at byte 256
     std::string pairs = "";
@@ -132,12 +130,12 @@ TEST(CellText, CutsWholeCharactersAndReplacesTheTerminator) {
     const Case cases[] = {
         {"short text unchanged", "abc", nullptr, "abc"},
         {"cut at 255 bytes", long300, nullptr, std::string(255, 'a')},
-        {"no half character at the cut", lead254, FakeLeadByte, std::string(254, 'a')},
+        {"no half character at the cut", lead254, codepage::Lead932, std::string(254, 'a')},
         {"single-byte page cuts anywhere", lead254, nullptr, std::string(254, 'a') + "\x82"},
-        {"pairs cut to 254 bytes", pairs, FakeLeadByte, pairs.substr(0, 254)},
+        {"pairs cut to 254 bytes", pairs, codepage::Lead932, pairs.substr(0, 254)},
         {"a bar of its own", "a|b||", nullptr, "a!b!!"},
-        {"a pair ending in a bar", "x\x83|y", FakeLeadByte, "x?y"},
-        {"a lead byte without its partner", "ab\x90", FakeLeadByte, "ab"},
+        {"a pair ending in a bar", "x\x83|\x83\x60|", codepage::Lead932, "x\x83|\x83\x60!"},
+        {"a lead byte without its partner", "ab\x90", codepage::Lead932, "ab"},
     };
     for (const Case& c : cases) EXPECT_EQ(report::CellText(c.in.c_str(), c.lead), c.out) << c.what;
     EXPECT_EQ(report::CellText(nullptr, nullptr), "");
@@ -148,6 +146,11 @@ TEST(CellText, CutsWholeCharactersAndReplacesTheTerminator) {
         ASSERT_TRUE(cells.ReplaceEntry(1, {}, report::CellText(c.in.c_str(), c.lead).c_str())) << c.what;
         EXPECT_EQ(cells.EntryCount(), 3) << c.what;
         EXPECT_TRUE(cells.IsEmptyEntry(0) && cells.IsEmptyEntry(2)) << c.what;
+        char text[256];
+        int capacity = sizeof text;
+        CellString::Cell cell;
+        cells.ReadEntry(1, cell, text, &capacity);
+        EXPECT_EQ(text, c.out) << c.what;
     }
 }
 
