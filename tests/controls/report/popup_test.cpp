@@ -420,40 +420,40 @@ TEST(ReportView, ClassesAreMadeByName) {
 }
 
 // A view closed from its list (a click, a double click, a row selected) goes,
-// its control with it, only once the control's handler has returned.
+// its control with it, only once the control's handler has returned: not yet
+// when the view's answer returns to the control.
 bool viewGone = false, goneDuringNotify = false;
-struct ClosingView : win::CView {
-    struct Probe : CReportCtrl {  // looks at no member once the parent has answered
-        intptr_t Notify(NotifyHeader* record) override {
-            const intptr_t answer = CReportCtrl::Notify(record);
-            goneDuringNotify |= viewGone;
-            return answer;
-        }
-    } report;
+struct ClosingView : CReportView {
     UINT closeOn = 0;
     ~ClosingView() override { viewGone = true; }
-    void OnDraw(HDC) override {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == closeOn) DestroyWindow(hwnd);
-        return CView::WindowProc(msg, wp, lp);
+        return CReportView::WindowProc(msg, wp, lp);
     }
 };
+LRESULT CALLBACK AfterNotify(int code, WPARAM wp, LPARAM lp) {
+    if (reinterpret_cast<CWPRETSTRUCT*>(lp)->message == WM_NOTIFY) goneDuringNotify |= viewGone;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 TEST(ReportView, AViewClosedFromItsListGoesAfterTheListsHandler) {
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterNotify, nullptr, GetCurrentThreadId());
     for (auto [code, msg] : {std::pair{NotifyClick, WM_LBUTTONDOWN}, {NotifyDoubleClick, WM_LBUTTONDBLCLK},
                              {NotifyStateChanged, WM_LBUTTONDOWN}}) {
         viewGone = goneDuringNotify = false;
         auto* view = new ClosingView;
-        ASSERT_TRUE(view->Create(WS_CHILD, RECT{0, 0, 200, 150}, reportwin::RecordingParent::Shared().hwnd, 7));
+        ASSERT_TRUE(view->Create(Tree | WS_CHILD, RECT{0, 0, 200, 150}, reportwin::RecordingParent::Shared().hwnd, 7));
         view->DeleteWithWindow();
         view->closeOn = static_cast<UINT>(code);
-        ASSERT_TRUE(view->report.Create(WS_CHILD | WS_VISIBLE | Tree, RECT{0, 0, 200, 150}, *view, 1));
-        view->report.DefineSubItem({0, 150, 0, 0, 0, "Name"});
-        view->report.ShowColumn(0);
-        view->report.InsertItem("row", -1, -1, -1, RootNode, LastChild, -1);
-        SendMessageA(view->report, msg, MK_LBUTTON, MAKELPARAM(20, view->report.ItemArea().top + 2));
+        view->OnInitialUpdate();
+        CReportCtrl& list = view->GetReportCtrl();
+        list.DefineSubItem({0, 150, 0, 0, 0, "Name"});
+        list.ShowColumn(0);
+        list.InsertItem("row", -1, -1, -1, RootNode, LastChild, -1);
+        SendMessageA(list, msg, MK_LBUTTON, MAKELPARAM(20, list.ItemArea().top + 2));
         EXPECT_TRUE(viewGone && !goneDuringNotify) << code;
     }
+    UnhookWindowsHookEx(hook);
 }
 
 TEST(ReportView, MakesOneControlAtTheFirstUpdateAndKeepsItFilling) {
