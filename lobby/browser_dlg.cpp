@@ -13,6 +13,7 @@ namespace {
 // The lobby list's notifications, as the report control writes them.
 constexpr int kReportClick = -2049;
 constexpr int kReportStateChanged = -2052;
+constexpr int kReportKeyDown = -2059;
 }  // namespace
 
 CBrowserDlg::CBrowserDlg(std::string settingsPath, std::string commandLineAddress)
@@ -36,6 +37,7 @@ win::RouteTable CBrowserDlg::Routes() const {
         OnCommandCode<IDC_CHAT_INPUT, EN_CHANGE, &D::OnChatInputChange>(),
         OnNotify<kReportClick, IDC_LOBBY_LIST, &D::OnLobbyClick>(),
         OnNotify<kReportStateChanged, IDC_LOBBY_LIST, &D::OnLobbyStateChanged>(),
+        OnNotify<kReportKeyDown, IDC_LOBBY_LIST, &D::OnLobbyKeyDown>(),
         OnNotify<NM_CLICK, IDC_BUDDY_LIST, &D::OnBuddyClick>(),
         OnCommandRange<ID_WEB_BACK, ID_WEB_HOME, &D::OnWebCommand>(),
         OnCommandRange<ID_PAGE_OPERATOR, ID_PAGE_HELP, &D::OnSitePageCommand>(),

@@ -144,6 +144,9 @@ private:
     void RemoveLobbyEntry(int32_t userId);
     LRESULT OnLobbyClick(NMHDR* header);
     LRESULT OnLobbyStateChanged(NMHDR* header);
+    LRESULT OnLobbyKeyDown(NMHDR* header);
+    // The chat's scope and the invitation follow a row's cell as its click does.
+    void ChooseLobbyCell(int item, int subItem);
     CReportCtrl lobbyCtrl;
     LobbyUsers lobby;
     win::UniqueHandle<ImageListTraits> lobbyImages;

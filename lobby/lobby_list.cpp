@@ -55,12 +55,30 @@ void CBrowserDlg::RemoveLobbyEntry(int32_t userId) { lobby.Remove(userId, ReadGr
 
 LRESULT CBrowserDlg::OnLobbyClick(NMHDR* header) {
     const auto& click = *reinterpret_cast<const report::ReportNotify*>(header);
-    if (click.item < 0 || click.subItem < 0) return 0;
-    const std::string text = lobbyCtrl.GetItemText(click.item, click.subItem);
+    if (click.item >= 0 && click.subItem >= 0) ChooseLobbyCell(click.item, click.subItem);
+    return 0;
+}
+
+// The keyboard's ways to the same: a row selected by the keys (or by a
+// reader), and Space on the focused row, which may be selected already.
+LRESULT CBrowserDlg::OnLobbyStateChanged(NMHDR* header) {
+    const auto& change = *reinterpret_cast<const report::ReportNotify*>(header);
+    if (change.item >= 0 && (change.state & report::StateSelected)) ChooseLobbyCell(change.item, 0);
+    return 0;
+}
+
+LRESULT CBrowserDlg::OnLobbyKeyDown(NMHDR* header) {
+    const auto& key = *reinterpret_cast<const report::ReportNotify*>(header);
+    if (key.keys == VK_SPACE && key.item >= 0) ChooseLobbyCell(key.item, 0);
+    return 0;
+}
+
+void CBrowserDlg::ChooseLobbyCell(int item, int subItem) {
+    const std::string text = lobbyCtrl.GetItemText(item, subItem);
     // The clicked row's own entry when it shows one: a user named like a group
     // (or a name the cell shows changed) still finds the row that was clicked,
     // and the label carries the name as it came, not as the cell stores it.
-    const report::NodeHandle row = lobbyCtrl.GetItemNode(click.item);
+    const report::NodeHandle row = lobbyCtrl.GetItemNode(item);
     const LobbyEntry* shown = lobby.EntryAt(row);
     const bool shownIsUser = shown && shown->nickname[0];
     selectionLabel = shown ? (shownIsUser ? shown->nickname : shown->groupName) : text;
@@ -73,15 +91,12 @@ LRESULT CBrowserDlg::OnLobbyClick(NMHDR* header) {
         selectedGroupId = user->groupId;
         selectedGroupSubId = user->groupSubId;
     }
-    if (selectedUserId != 0) return 0;
+    if (selectedUserId != 0) return;
     if (row == lobby.AllUsersRow()) {
         selectedGroupId = selectedGroupSubId = 0;  // the whole lobby
-        return 0;
+        return;
     }
     const LobbyEntry* group = shown ? (shownIsUser ? nullptr : shown) : lobby.FindGroupName(text);
     selectedGroupSubId = group ? group->groupSubId : 0;
     if (group) selectedGroupId = group->groupId;
-    return 0;
 }
-
-LRESULT CBrowserDlg::OnLobbyStateChanged(NMHDR*) { return 0; }

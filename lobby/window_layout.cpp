@@ -226,7 +226,11 @@ bool CBrowserDlg::SetBrowserMode(bool webMode) {
     for (int id : {IDC_BUDDY_LIST, IDC_LOBBY_LIST, IDC_CHAT_DISPLAY, IDC_CHAT_INPUT})
         lobbyControls.push_back(GetDlgItem(id));
     for (HWND window : lobbyControls) ShowWindow(window, webMode ? SW_HIDE : SW_SHOW);
-    Move(GetDlgItem(IDC_WEB_VIEW), webMode ? kWebViewRect : RECT{1000, 1000, 1000, 1000}, true);
+    HWND web = GetDlgItem(IDC_WEB_VIEW);
+    Move(web, webMode ? kWebViewRect : RECT{1000, 1000, 1000, 1000}, true);
+    // Out of sight it must not take a place in the Tab order either.
+    const LONG style = GetWindowLongA(web, GWL_STYLE);
+    SetWindowLongA(web, GWL_STYLE, webMode ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     if (webMode) return true;
     // The web view is only moved out of sight: with the focus, it would still
     // take the keys (Backspace goes back a page, text fills hidden fields).

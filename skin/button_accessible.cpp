@@ -36,16 +36,19 @@ HRESULT ButtonAccessible::Self(const VARIANT& child) const {
 // --- what the button's window cannot tell ---------------------------------------------
 
 HRESULT ButtonAccessible::get_accName(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     const HRESULT self = Self(child);
     return self == S_OK ? win::TextResult(name, out) : self;
 }
 
 HRESULT ButtonAccessible::get_accDescription(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     const HRESULT self = Self(child);
     return self == S_OK ? win::TextResult(description, out) : self;
 }
 
 HRESULT ButtonAccessible::get_accRole(VARIANT child, VARIANT* out) {
+    win::ClearOut(out);
     const HRESULT self = Self(child);
     if (self != S_OK) return self;
     if (!out) return E_POINTER;
@@ -54,16 +57,19 @@ HRESULT ButtonAccessible::get_accRole(VARIANT child, VARIANT* out) {
 }
 
 HRESULT ButtonAccessible::get_accDefaultAction(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     const HRESULT self = Self(child);
     return self == S_OK ? win::TextResult(kPress, out) : self;
 }
 
 // Posted as the button's own click would tell its parent: the client is not
-// kept waiting for what the command does (Exit ends the window).
+// kept waiting for what the command does (Exit ends the window). Refused
+// where a click would be: also while a modal dialog has disabled the window.
 HRESULT ButtonAccessible::accDoDefaultAction(VARIANT child) {
     const HRESULT self = Self(child);
     if (self != S_OK) return self;
-    if (!IsWindowEnabled(button) || !IsWindowVisible(button)) return E_FAIL;
+    if (!IsWindowEnabled(button) || !IsWindowVisible(button) || !IsWindowEnabled(GetAncestor(button, GA_ROOT)))
+        return E_FAIL;
     const int id = GetDlgCtrlID(button);
     PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
     return S_OK;
@@ -72,42 +78,52 @@ HRESULT ButtonAccessible::accDoDefaultAction(VARIANT child) {
 // --- the rest is the standard object's -------------------------------------------------
 
 HRESULT ButtonAccessible::get_accParent(IDispatch** out) {
+    win::ClearOut(out);
     return standard ? standard->get_accParent(out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accChildCount(long* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accChildCount(out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accChild(VARIANT child, IDispatch** out) {
+    win::ClearOut(out);
     return standard ? standard->get_accChild(child, out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accValue(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accValue(child, out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accState(VARIANT child, VARIANT* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accState(child, out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accHelp(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accHelp(child, out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
+    win::ClearOut(file, topic);
     return standard ? standard->get_accHelpTopic(file, child, topic) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accKeyboardShortcut(child, out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accFocus(VARIANT* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accFocus(out) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::get_accSelection(VARIANT* out) {
+    win::ClearOut(out);
     return standard ? standard->get_accSelection(out) : win::kAccessibleGone;
 }
 
@@ -116,14 +132,17 @@ HRESULT ButtonAccessible::accSelect(long flags, VARIANT child) {
 }
 
 HRESULT ButtonAccessible::accLocation(long* x, long* y, long* width, long* height, VARIANT child) {
+    win::ClearOut(x, y, width, height);
     return standard ? standard->accLocation(x, y, width, height, child) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
+    win::ClearOut(end);
     return standard ? standard->accNavigate(direction, start, end) : win::kAccessibleGone;
 }
 
 HRESULT ButtonAccessible::accHitTest(long x, long y, VARIANT* out) {
+    win::ClearOut(out);
     return standard ? standard->accHitTest(x, y, out) : win::kAccessibleGone;
 }
 

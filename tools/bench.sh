@@ -11,12 +11,13 @@ pick_flavour bench >&2 || exit 1
 build="$root/build/$FLAVOUR"
 out="$root/build/bench"
 
-# name  target  program (under the build)
+# name  target  program (under the build) and its arguments
 benchmarks=(
   "uninstaller uninstaller_bench tests/uninstaller/uninstaller_bench.exe"
   "tree_inserts report_bench tests/controls/report/report_bench.exe"
   "repaint report_repaint_bench tests/controls/report/report_repaint_bench.exe"
   "access report_access_bench tests/controls/report/report_access_bench.exe"
+  "access_joins report_access_bench tests/controls/report/report_access_bench.exe --joins"
   "lobby lobby_bench tests/lobby/lobby_bench.exe"
 )
 
@@ -30,7 +31,7 @@ done
 targets=()
 for b in "${chosen[@]}"; do
   read -r _ target _ <<<"$b"
-  targets+=("$target")
+  [[ " ${targets[*]} " == *" $target "* ]] || targets+=("$target")
 done
 bash "$root/tools/build.sh" --"$FLAVOUR" "${targets[@]}" || exit 1
 mkdir -p "$out"
@@ -38,9 +39,10 @@ mkdir -p "$out"
 status=0
 rows=()
 for b in "${chosen[@]}"; do
-  read -r name _ program <<<"$b"
+  read -r name _ program args <<<"$b"
   echo "bench: running $name" >&2
-  if ! WINE_TEST_TIMEOUT=3600 bash "$root/tools/wine-test.sh" "$build" "$build/$program" >"$out/$name.log" 2>"$out/$name.err"; then
+  # shellcheck disable=SC2086 # the arguments are words
+  if ! WINE_TEST_TIMEOUT=3600 bash "$root/tools/wine-test.sh" "$build" "$build/$program" $args >"$out/$name.log" 2>"$out/$name.err"; then
     echo "bench: $name FAILED (see $out/$name.log)" >&2
     status=1
   fi

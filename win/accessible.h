@@ -29,6 +29,24 @@ HRESULT TextResult(const std::string& text, BSTR* out);
 // "Not there" in each of the out forms IAccessible uses.
 HRESULT NoText(BSTR* out);
 HRESULT NoChild(VARIANT* out);
+// Every call clears its out-parameters first, as the platform's own objects
+// do: a failure must not leave the caller's old value looking like an answer.
+inline void Clear(BSTR* out) {
+    if (out) *out = nullptr;
+}
+inline void Clear(VARIANT* out) {
+    if (out) VariantInit(out);
+}
+inline void Clear(IDispatch** out) {
+    if (out) *out = nullptr;
+}
+inline void Clear(long* out) {
+    if (out) *out = 0;
+}
+template <class... Out>
+void ClearOut(Out... outs) {
+    (Clear(outs), ...);
+}
 
 class AccessibleBase : public IAccessible, public IOleWindow {
 public:

@@ -81,6 +81,7 @@ win::RouteTable CReportCtrl::Routes() const {
         OnRawMessage<kHideColumnLater, &C::OnHideColumnLater>(),
         OnRawMessage<WM_GETOBJECT, &C::OnGetObject>(),
         OnRawMessage<kAccessEvents, &C::OnAccessEvents>(),
+        OnRawMessage<kAccessAction, &C::OnAccessAction>(),
         OnRawMessage<WM_TIMER, &C::OnTimer>(),
     };
     return MakeRouteTable(routes);

@@ -92,6 +92,11 @@ public:
     bool HasKeyboardFocus() const { return keyboardFocus; }
     // The header's sort mark: a header item index (-1 none) and its direction.
     int GetSortColumn(bool* ascending) const { return GetSortMark(ascending); }
+    // What changed goes out to assistive technology now rather than at the
+    // end of the quiet interval.
+    void FlushAccessEvents();
+    // Posted to itself by a reader's default action: wParam what, lParam the item's id.
+    static constexpr UINT kAccessAction = WM_USER + 0x42;
 
     enum SystemColour {
         ColourWindow,
@@ -205,7 +210,9 @@ private:
     friend class report::ReportAccessible;
     LRESULT OnGetObject(WPARAM, LPARAM);
     LRESULT OnAccessEvents(WPARAM, LPARAM);
+    LRESULT OnAccessAction(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
+    bool AccessHeard() const;
     // Something a screen reader may want to hear of changed: its events go
     // out once the burst is over. The control's taking the focus makes the
     // focus row worth telling again.

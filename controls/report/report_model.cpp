@@ -262,6 +262,20 @@ int ReportModel::ItemToRow(int item) const {
 
 int ReportModel::FocusRow() const { return RowOfKey(focusKey); }
 
+uint32_t ReportModel::ItemId(int item) const {
+    if (IsVirtual()) return item >= 0 && item < virtualCount ? static_cast<uint32_t>(item) + 1 : 0;
+    const uint32_t slot = item >= 0 ? SlotOfItem(item) : kNil;
+    return slot == kNil ? 0 : HandleOf(slot);
+}
+
+int ReportModel::ItemOfId(uint32_t id) const {
+    if (IsVirtual()) return id >= 1 && id - 1 < static_cast<uint32_t>(virtualCount) ? static_cast<int>(id - 1) : -2;
+    const uint32_t slot = id & kSlotMask;
+    if (slot <= kEntrySlot || slot >= slots.size() || !slots[slot].alive || slots[slot].generation != id >> kSlotBits)
+        return -2;
+    return ItemOfSlot(slot);
+}
+
 std::vector<int> ReportModel::GetSelection() const {
     std::vector<int> out;
     for (uint32_t key : selection.Keys()) out.push_back(ItemOfKey(key));
@@ -751,7 +765,16 @@ void ReportModel::SetSelected(uint32_t key, bool toggle, bool select, bool notif
     else
         selection.Remove(key);
     WriteState(item, (ReadState(item) & ~static_cast<uint32_t>(StateSelected)) | (on ? StateSelected : 0));
+    ItemChanged(item, -1, on ? ItemChange::Selected : ItemChange::Deselected);
     if (notify) NotifyState(NotifyStateChanged, item, now);
+}
+
+void ReportModel::SetRowsSelected(int first, int last, bool select, bool notify) {
+    if (first > last) std::swap(first, last);
+    for (int row = std::max(first, (style & EntryRow) ? -1 : 0); row <= last && row < RowCount(); ++row)
+        if (const uint32_t key = KeyOfRow(row)) SetSelected(key, false, select, notify);
+    InvalidateRows(first, last);
+    UpdateNow();
 }
 
 void ReportModel::SelectRows(int first, int last, bool select, bool keep, bool toggle, bool notify) {

@@ -104,7 +104,7 @@ struct WheelSteps {
 };
 
 // What changed of one item, for assistive technology.
-enum class ItemChange { Text, Expanded };
+enum class ItemChange { Text, Expanded, Selected, Deselected };
 
 class ReportModel {
 public:
@@ -190,6 +190,15 @@ public:
     int AnchorRow() const { return anchorRow; }
     void SetAnchorRow(int row) { anchorRow = row; }
     std::vector<int> GetSelection() const;  // item indices, in the order selected
+    int SelectedCount() const { return selection.Size(); }
+    // Selects or deselects rows first..last (either order) and no others; the
+    // focus and the anchor stay. Notifies as SelectRows does.
+    void SetRowsSelected(int first, int last, bool select, bool notify);
+    // A number that stays with an item while rows come and go, never 0 and
+    // never given to another item: for a tree item its node handle, in
+    // virtual mode the item + 1. ItemOfId gives -2 once the item is gone.
+    uint32_t ItemId(int item) const;
+    int ItemOfId(uint32_t id) const;
     // The cell of an open in-place edit. Its item is held by identity, so
     // inserts, deletes and sorts carry it along; EditItem() is -2 once the
     // item is gone, and after SetEditCell(-2, -1).
@@ -278,7 +287,8 @@ protected:
     virtual void HideTip();
     virtual void ShowSortMark(int subItem, bool ascending);
     virtual void UpdateNow();
-    // An item's text in a subitem was set, or a shown node was expanded or collapsed.
+    // An item's text in a subitem was set, a shown node was expanded or
+    // collapsed, or an item was selected or deselected.
     virtual void ItemChanged(int item, int subItem, ItemChange change);
     // The item and subitem of a row and column, and the item's param, for a
     // notification record.
@@ -322,6 +332,7 @@ private:
     class SelectionList {
     public:
         bool Contains(uint32_t key) const { return where.count(key) != 0; }
+        int Size() const { return static_cast<int>(where.size()); }
         void Add(uint32_t key);
         void Remove(uint32_t key);
         void Clear();

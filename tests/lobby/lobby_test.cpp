@@ -250,6 +250,41 @@ TEST_F(Lobby, TypedLinesGoWhereTheLastClickPoints) {
     }
 }
 
+// By keyboard alone, keys going through the browser's own message loop: Tab
+// to the list, arrows to a user at another table, Tab once round to the chat
+// input, and the typed line goes to that user's table.
+TEST_F(Lobby, TheKeyboardAloneAimsTheChat) {
+    Join(2, "ANN", 12, 1, "T");
+    Join(kMe, "ME", 14, 2, "U");  // rows: Lobby All User, T (closed), U, ME
+    auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    };
+    std::vector<int> order;
+    auto tab = [&] {
+        HWND was = focus();
+        PostMessageA(was, WM_KEYDOWN, VK_TAB, 1);
+        EXPECT_TRUE(PumpUntil([&] { return focus() != was; }));
+        order.push_back(GetDlgCtrlID(focus()));
+    };
+    tab();
+    const std::pair<WPARAM, const char*> keys[] = {
+        {VK_DOWN, "Lobby All User"}, {VK_DOWN, "T"}, {VK_RIGHT, "T"}, {VK_DOWN, "ANN"}};
+    for (const auto& [key, row] : keys) {
+        PostMessageA(list, WM_KEYDOWN, key, 1);
+        EXPECT_TRUE(PumpUntil([&] { return Label() == row; })) << row;
+    }
+    for (int i = 0; i < 6; i++) tab();
+    EXPECT_EQ(order, (std::vector<int>{kLobbyList, kBuddyList, kInvite, 1024, 1025, kChatDisplay, kChatInput}));
+    std::vector<FakeMainClient::Command> line = Type("hi\r");
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_EQ(line[0].lParam, 2);
+    EXPECT_EQ(line[0].mailbox.at("BR_TEMP"), "hi\r\n");
+    EXPECT_EQ(line[0].mailbox.at("BR_TEMP1"), "12");
+}
+
 TEST_F(Lobby, ReceivedLinesKeepTheDisplayWithinItsLimit) {
     Join(kMe, "ME");
     HWND display = GetDlgItem(window, kChatDisplay);
@@ -317,6 +352,7 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
     ASSERT_GE(tree.size(), 3u);
     auto line = [](acctree::Entry entry) {
         entry.located = false;
+        entry.childId = CHILDID_SELF;
         return acctree::Format(entry);
     };
     // Role names come in the system's language.
@@ -327,23 +363,24 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
     };
     EXPECT_EQ(line(tree[0]), role(ROLE_SYSTEM_OUTLINE) +
                                  " \"Players\" state=focusable,multi selectable,extended selectable [MFCReportCtrl 1018]");
-    EXPECT_EQ(line(tree[1]), role(ROLE_SYSTEM_OUTLINEITEM) + " \"Lobby All User\" value=\"0\" state=focusable,selectable");
-    EXPECT_EQ(line(tree[2]),
-              role(ROLE_SYSTEM_OUTLINEITEM) + " \"Table 0\" value=\"0\" state=collapsed,focusable,selectable");
+    EXPECT_EQ(line(tree[1]), role(ROLE_SYSTEM_OUTLINEITEM) +
+                                 " \"Lobby All User\" value=\"0\" action=\"Double Click\" state=focusable,selectable");
+    EXPECT_EQ(line(tree[2]), role(ROLE_SYSTEM_OUTLINEITEM) +
+                                 " \"Table 0\" value=\"0\" action=\"Expand\" state=collapsed,focusable,selectable");
     long count = 0;
     ASSERT_EQ(object->get_accChildCount(&count), S_OK);
-    EXPECT_EQ(count, 1 + kTables);
+    EXPECT_EQ(count, 1 + 1 + kTables) << "the header and the rows";
 
     // The reader opens "Table 1" and clicks its second player: the chat's
     // scope and the invitation follow, as after a click of the hand.
     VARIANT table;
     table.vt = VT_I4;
-    table.lVal = 3;
+    table.lVal = tree[3].childId;
     ASSERT_EQ(object->accDoDefaultAction(table), S_OK);
-    ASSERT_EQ(object->get_accChildCount(&count), S_OK);
-    EXPECT_EQ(count, 1 + kTables + kJoins / kTables);
+    EXPECT_TRUE(PumpUntil([&] { return object->get_accChildCount(&count) == S_OK && count > 2 + kTables; }));
+    EXPECT_EQ(count, 1 + 1 + kTables + kJoins / kTables);
     VARIANT player = table;
-    player.lVal = 5;
+    player.lVal = acctree::Walk(list)[5].childId;
     BSTR name = nullptr;
     ASSERT_EQ(object->get_accName(player, &name), S_OK);
     EXPECT_STREQ(name, L"P41");

@@ -404,16 +404,23 @@ TEST_F(WindowLayout, AScreenReaderReadsTheToolbarByNameAndPressesIt) {
         EXPECT_TRUE(entry.located) << e.name;
     }
 
-    // Pressed by the reader: a disabled Back refuses, Minimize minimizes, and
-    // Exit tells the main client and ends the browser, as clicks do.
+    // Pressed by the reader: a disabled Back refuses, and so does Exit while
+    // the "A" dialog has the browser disabled; Minimize minimizes, and Exit
+    // tells the main client and ends the browser, as clicks do.
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     EXPECT_EQ(object(9100)->accDoDefaultAction(self), E_FAIL);
-    ASSERT_EQ(object(9200)->accDoDefaultAction(self), S_OK);
-    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
     mainClient.Clear();
     auto exit = object(9201);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(1024, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, 1024)));
+    HWND input = WaitForWindow("#32770", "Input", browser.Id());
+    ASSERT_NE(input, nullptr);
+    EXPECT_EQ(exit->accDoDefaultAction(self), E_FAIL);
+    PostMessageA(GetDlgItem(input, IDCANCEL), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([input] { return !IsWindow(input); }));
+    ASSERT_EQ(object(9200)->accDoDefaultAction(self), S_OK);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
     ASSERT_EQ(exit->accDoDefaultAction(self), S_OK);
     ASSERT_TRUE(browser.WaitExit());
     EXPECT_EQ(mainClient.CommandIds(), std::vector<unsigned>{9029});

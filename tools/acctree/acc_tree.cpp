@@ -10,6 +10,7 @@ namespace acctree {
 namespace {
 
 constexpr size_t kMaxText = 80;  // a chat pane's whole text would drown the tree
+constexpr int kMaxDepth = 32;    // an object that lists itself among its children ends somewhere
 
 // In the system code page, as the texts are; controls and the non-characters
 // a bitmap static holds in its window text are written as escapes.
@@ -66,44 +67,43 @@ std::string WindowLabel(HWND window) {
     return label + "]";
 }
 
-// A child that is itself a window's object is walked as that window.
-bool IsWindowObject(IDispatch* child) {
+// A child that is another window's object is walked as that window; any
+// other object child is listed, with its own children below it.
+bool IsOtherWindow(IDispatch* child, HWND own) {
     IAccessible* object = nullptr;
     if (FAILED(child->QueryInterface(win::kIidAccessible, reinterpret_cast<void**>(&object))) || !object) return false;
     HWND window = nullptr;
-    const bool windowed = WindowFromAccessibleObject(object, &window) == S_OK && window;
+    const bool other = WindowFromAccessibleObject(object, &window) == S_OK && window && window != own;
     object->Release();
-    return windowed;
+    return other;
 }
 
-void VisitChildren(IAccessible* object, int depth, const Options& options, std::vector<Entry>& out) {
+void VisitChildren(IAccessible* object, HWND own, int depth, const Options& options, std::vector<Entry>& out) {
     long count = 0;
-    if (FAILED(object->get_accChildCount(&count)) || count <= 0) return;
+    if (depth > kMaxDepth || FAILED(object->get_accChildCount(&count)) || count <= 0) return;
     const long wanted = std::min(count, options.maxChildren);
     std::vector<VARIANT> children(static_cast<size_t>(wanted));
     LONG got = 0;
-    if (FAILED(AccessibleChildren(object, 0, wanted, children.data(), &got))) got = 0;
-    long listed = 0;
+    if (wanted == 0 || FAILED(AccessibleChildren(object, 0, wanted, children.data(), &got))) got = 0;
     for (LONG i = 0; i < got; ++i) {
         VARIANT& child = children[static_cast<size_t>(i)];
         if (child.vt == VT_I4) {
             Entry entry = Describe(object, child.lVal);
             entry.depth = depth;
             out.push_back(entry);
-            ++listed;
-        } else if (child.vt == VT_DISPATCH && child.pdispVal && !IsWindowObject(child.pdispVal)) {
+        } else if (child.vt == VT_DISPATCH && child.pdispVal && !IsOtherWindow(child.pdispVal, own)) {
             IAccessible* inner = nullptr;
             if (SUCCEEDED(child.pdispVal->QueryInterface(win::kIidAccessible, reinterpret_cast<void**>(&inner)))) {
                 Entry entry = Describe(inner, CHILDID_SELF);
                 entry.depth = depth;
                 out.push_back(entry);
+                VisitChildren(inner, own, depth + 1, options, out);
                 inner->Release();
-                ++listed;
             }
         }
         VariantClear(&child);
     }
-    if (count > wanted && listed > 0) {
+    if (count > wanted) {
         Entry rest;
         rest.depth = depth;
         rest.more = count - wanted;
@@ -121,7 +121,7 @@ void Visit(HWND window, int depth, const Options& options, std::vector<Entry>& o
         entry.depth = depth;
         entry.window = window;
         out.push_back(entry);
-        VisitChildren(object, depth + 1, options, out);
+        VisitChildren(object, window, depth + 1, options, out);
         object->Release();
     }
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -171,6 +171,7 @@ Entry Describe(IAccessible* object, LONG childId) {
     entry.name = Text([&](BSTR* out) { return object->get_accName(child, out); });
     entry.value = Text([&](BSTR* out) { return object->get_accValue(child, out); });
     entry.description = Text([&](BSTR* out) { return object->get_accDescription(child, out); });
+    entry.action = Text([&](BSTR* out) { return object->get_accDefaultAction(child, out); });
     entry.located = SUCCEEDED(object->accLocation(&entry.x, &entry.y, &entry.width, &entry.height, child));
     return entry;
 }
@@ -180,7 +181,9 @@ std::string Format(const Entry& entry) {
     std::string line = (entry.roleText.empty() ? "object" : entry.roleText) + " " + Quote(entry.name);
     if (!entry.value.empty()) line += " value=" + Quote(entry.value);
     if (!entry.description.empty()) line += " description=" + Quote(entry.description);
+    if (!entry.action.empty()) line += " action=" + Quote(entry.action);
     if (!entry.stateText.empty()) line += " state=" + entry.stateText;
+    if (entry.childId != CHILDID_SELF) line += " id=" + std::to_string(entry.childId);
     if (entry.located) {
         char place[80];
         std::snprintf(place, sizeof place, " at %ld,%ld %ldx%ld", entry.x, entry.y, entry.width, entry.height);

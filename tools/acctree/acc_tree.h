@@ -2,7 +2,8 @@
 // shows it: for the window and each of its child windows (in z-order) the
 // object a client gets through AccessibleObjectFromWindow, and below it the
 // object's own children (rows of a list, items of a tree), one line each:
-// role, name, value, description, state and screen location.
+// role, name, value, description, default action, state, child id and
+// screen location.
 #pragma once
 #include <windows.h>
 #include <oleacc.h>
@@ -19,7 +20,7 @@ struct Entry {
     LONG childId = CHILDID_SELF;
     long role = 0;
     uint32_t state = 0;
-    std::string roleText, name, value, description, stateText;
+    std::string roleText, name, value, description, action, stateText;
     long x = 0, y = 0, width = 0, height = 0;
     bool located = false;
     long more = 0;  // a line that stands for this many children left out

@@ -5,10 +5,11 @@
 // By default the first visible browser window (a dialog titled "... Browser");
 // --title picks any top-level window by its exact title, --window by its handle. Each
 // object gets one line, indented by depth: role, "name", value, description,
-// state, screen location "at x,y widthxheight", and for the object of a
-// window its class and control id in brackets. At most N children of an
-// object are listed (default 100), the rest counted; --visible leaves hidden
-// windows out. Exits with 1 when there is no such window.
+// default action, state, a child's id, screen location "at x,y widthxheight",
+// and for the object of a window its class and control id in brackets. At
+// most N children of an object are listed (default 100), the rest counted;
+// --visible leaves hidden windows out. Exits with 1 when there is no such
+// window.
 #include <windows.h>
 
 #include <algorithm>

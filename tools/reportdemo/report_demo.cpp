@@ -14,6 +14,7 @@
 // ROW is a row on screen and COLUMN a display position. Prints "ready" once
 // the window shows what was asked; --seconds closes it after N seconds.
 #include <windows.h>
+#include <ole2.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -239,6 +240,14 @@ void ShowAsked(CReportCtrl& report, CReportTipCtrl& tip, const Options& o) {
 
 void CALLBACK CloseFrame(HWND frame, UINT, UINT_PTR, DWORD) { DestroyWindow(frame); }
 
+// The control hands a screen reader its object through COM, on this thread.
+struct ComApartment {
+    HRESULT hr = OleInitialize(nullptr);
+    ~ComApartment() {
+        if (SUCCEEDED(hr)) OleUninitialize();
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +258,7 @@ int main(int argc, char** argv) {
                      "                  [--tip ROW COLUMN] [--hover ROW COLUMN] [--seconds N]\n");
         return 2;
     }
+    const ComApartment com;
     win::CWinApp app;
     CReportView::RegisterClasses();
     const uint32_t style = options.style >= 0 ? static_cast<uint32_t>(options.style) & 0xFFFF

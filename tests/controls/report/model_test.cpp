@@ -571,6 +571,7 @@ TEST_F(TreeTest, StaleAndMadeUpHandlesFailAndChangeNothing) {
         EXPECT_FALSE(report.IsDescendant(a, h)) << h;
         NodeInfo info;
         EXPECT_FALSE(report.GetNodeInfo(h, info)) << h;
+        EXPECT_EQ(report.ItemOfId(h), -2) << h;
         EXPECT_NE(h, reused);
     }
     EXPECT_FALSE(report.DeleteItem(RootNode));
