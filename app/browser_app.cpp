@@ -8,53 +8,12 @@
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
 #include "lobby/startup.h"
+#include "win/named_lock.h"
 
 CBrowserApp theApp;
 
 namespace {
-// A copy that hangs holding a lock delays the others only this long; they
-// then go on without it.
-constexpr DWORD kLockWaitMs = 60000;
 constexpr char kStartLockPrefix[] = "Local\\QuintaraBrowserStart:";
-constexpr char kUrlLockName[] = "Local\\QuintaraBrowserUrl";
-
-// A named mutex held by this thread for a scope, or until Release.
-class NamedLock {
-public:
-    explicit NamedLock(const std::string& name) : mutex(CreateMutexA(nullptr, FALSE, name.c_str())) {
-        if (mutex) owned = Wait();
-    }
-    NamedLock(const NamedLock&) = delete;
-    NamedLock& operator=(const NamedLock&) = delete;
-    ~NamedLock() {
-        Release();
-        if (mutex) CloseHandle(mutex);
-    }
-    void Release() {
-        if (owned) ReleaseMutex(mutex);
-        owned = false;
-    }
-
-private:
-    // Messages sent to this thread's windows (OLE's own among them) are served
-    // meanwhile: the holder may be sending to every window while it waits.
-    bool Wait() const {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            const DWORD waited = GetTickCount() - start;
-            if (waited >= kLockWaitMs) return false;
-            const DWORD wait = MsgWaitForMultipleObjects(1, &mutex, FALSE, kLockWaitMs - waited, QS_SENDMESSAGE);
-            // Abandoned by a copy that ended while holding it: ours now all the same.
-            if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED_0) return true;
-            if (wait != WAIT_OBJECT_0 + 1) return false;
-            MSG msg;
-            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-    }
-
-    HANDLE mutex;
-    bool owned = false;
-};
 
 // One lock per title; a backslash would name a namespace.
 std::string StartLockName(std::string title) {
@@ -96,7 +55,7 @@ BOOL CBrowserApp::InitInstance() {
     // that the next copy looks for (the web view before it takes a while) and
     // has opened its own address, one copy of this title at a time: two quick
     // starts get one window, and the address handed over is opened last.
-    NamedLock startLock(StartLockName(title));
+    win::NamedLock startLock(StartLockName(title), kLockWaitMs);
     if (HWND running = FindRunningCopy(title)) {
         startLock.Release();
         ForwardCommandLine(running);
@@ -115,10 +74,11 @@ BOOL CBrowserApp::ForwardCommandLine(HWND runningCopy) {
     std::string token = startup::FirstCommandLineToken(commandLine);
     if (token.empty()) return 0;
     // Copies handing off at once share "URL": each holds it until the running
-    // copy has read its address.
-    NamedLock urlLock(kUrlLockName);
+    // copy has read its address. The length tells the running copy that the
+    // address is ours, to be read whole however long, and that we hold the lock.
+    win::NamedLock urlLock(kUrlLockName, kLockWaitMs);
     WriteMailboxText(protocol::kUrl, token);
     SetForegroundWindow(runningCopy);
-    SendMessageA(runningCopy, protocol::BRM_OPEN_MAILBOX_URL, 0, 0);
+    SendMessageA(runningCopy, protocol::BRM_OPEN_MAILBOX_URL, 0, static_cast<LPARAM>(token.size()));
     return 1;
 }

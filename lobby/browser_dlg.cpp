@@ -96,7 +96,7 @@ bool CBrowserDlg::PreTranslateMessage(MSG& msg) {
 }
 
 // Control message handlers. Texts and addresses are taken whole (a mailbox
-// value holds at most 259 characters): a cut would split a double-byte
+// value of the main client's holds at most 259 characters): a cut would split a double-byte
 // character, lose a chat line's own line break, or post the login form to
 // another address.
 
@@ -110,9 +110,14 @@ void CBrowserDlg::OnOpenAddress(WPARAM, LPARAM lp) {
     if (lp) NavigateWithLogin(reinterpret_cast<const char*>(lp));
 }
 
-void CBrowserDlg::OnOpenMailboxUrl(WPARAM, LPARAM) {
-    std::string address = ReadMailboxText(kUrl);
-    if (!address.empty()) NavigateWithLogin(address);
+// lParam 0: the main client's address, 259 characters at most. A second
+// start of ours sends the length of the address it wrote, however long, and
+// holds the lock on "URL" meanwhile; a value of another length is not its.
+void CBrowserDlg::OnOpenMailboxUrl(WPARAM, LPARAM lp) {
+    const bool handedOver = lp > 0 && lp <= static_cast<LPARAM>(kHandedOverMaxLength);
+    std::string address = ReadMailboxText(kUrl, handedOver ? kHandedOverMaxLength : kMailboxMaxLength);
+    if (address.size() > kMailboxMaxLength && address.size() != static_cast<size_t>(lp)) address.clear();
+    if (!address.empty()) NavigateWithLogin(address, handedOver ? UrlLock::HeldBySender : UrlLock::Take);
 }
 
 void CBrowserDlg::OnChatLine(WPARAM wp, LPARAM lp) {
@@ -139,10 +144,14 @@ void CBrowserDlg::OnSetMyId(WPARAM, LPARAM lp) { myUserId = static_cast<int32_t>
 
 // The sender waits in SendMessage until the message is handled; released
 // first, it does not freeze behind a box the user may not even see. The box
-// stays modal, and the sender's result is 0 as before.
+// stays modal, and the sender's result is 0 as before. Released, the sender
+// may repeat itself at once, and each repeat would open a box inside the
+// last one's loop: a text already on screen is not shown again.
 void CBrowserDlg::ShowBoxToSender(const char* text) {
     if (InSendMessage()) ReplyMessage(0);
+    if (!boxesOpen.insert(text).second) return;
     win::AppMessageBox(text);
+    boxesOpen.erase(text);
 }
 
 void CBrowserDlg::OnShowLobby(WPARAM wp, LPARAM) {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "controls/report/report_ctrl.h"
@@ -84,7 +85,9 @@ private:
     void OnAddBuddy(WPARAM, LPARAM);
     void OnBuddyStatus(WPARAM, LPARAM);
     bool TakeOwnAddress(LPARAM lp);
+    // One box per text at a time; a repeat while it is open is dropped.
     void ShowBoxToSender(const char* text);
+    std::set<std::string> boxesOpen;
     void OpenCommandLineAddress();
     const char* ownAddress = nullptr;
     const std::string settingsPath;
@@ -118,7 +121,10 @@ private:
     void OnCommandStateChange(long command, bool enable);
     CWebBrowser2 webBrowser;
     void NavigateTo(const std::string& address);
-    void NavigateWithLogin(const std::string& address);
+    // "URL" is emptied under the lock of the hand-over from a second start;
+    // while that start sends its 8830 it holds the lock for us.
+    enum class UrlLock { Take, HeldBySender };
+    void NavigateWithLogin(const std::string& address, UrlLock lock = UrlLock::Take);
     bool ReadSitePageAddress(std::string& address, int pageIndex, int valueIndex);
     void OnWebCommand(UINT id);
     void OnSitePageCommand(UINT id);

@@ -6,7 +6,6 @@
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
-#include "win/app.h"
 #include "win/file.h"
 
 using namespace protocol;
@@ -121,7 +120,7 @@ void CBrowserDlg::OnAddBuddyButton() {
     if (!AskForNickname(kAddPrompt, nickname)) return;
     // The edit takes 21 characters, a buddy 20: no use asking the main client.
     if (nickname.size() > kBuddyNicknameMax) {
-        win::AppMessageBox("Invalid User Nickname.");
+        ShowBoxToSender("Invalid User Nickname.");
         return;
     }
     WriteMailboxText(kTemp, nickname);

@@ -36,23 +36,24 @@ thread_local OpenMailbox mailbox;
 
 }  // namespace
 
-std::optional<std::string> ReadMailbox(const char* keyPath, const char* valueName) {
-    char buffer[protocol::kMailboxRoom + 1] = {};
+std::optional<std::string> ReadMailbox(const char* keyPath, const char* valueName, size_t maxLength) {
+    // Room for one byte more than the longest text, and a terminator behind it.
+    std::string buffer(maxLength + 2, '\0');
     DWORD size = 0;
     LONG status = ERROR_FILE_NOT_FOUND;
     for (bool reopen : {false, true}) {
         HKEY key = mailbox.Get(keyPath, reopen);
         if (!key) return std::nullopt;
-        size = protocol::kMailboxRoom;
-        status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+        size = static_cast<DWORD>(maxLength + 1);
+        status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size);
         if (status == ERROR_SUCCESS) break;
     }
     if (status != ERROR_SUCCESS) return std::string();
-    // Stored without terminator, a value of exactly 260 characters still fits
+    // Stored without terminator, a value one longer than the limit still fits
     // the room; it is as much too long as any longer one.
-    std::string text(buffer, strnlen(buffer, size));
-    if (text.size() > protocol::kMailboxMaxLength) return std::string();
-    return text;
+    buffer.resize(strnlen(buffer.c_str(), size));
+    if (buffer.size() > maxLength) return std::string();
+    return buffer;
 }
 
 bool WriteMailbox(const char* keyPath, const char* valueName, const std::string& text) {
@@ -67,8 +68,8 @@ bool WriteMailbox(const char* keyPath, const char* valueName, const std::string&
     return true;
 }
 
-std::string ReadMailboxText(const char* valueName) {
-    return ReadMailbox(protocol::kMailboxKey, valueName).value_or(std::string());
+std::string ReadMailboxText(const char* valueName, size_t maxLength) {
+    return ReadMailbox(protocol::kMailboxKey, valueName, maxLength).value_or(std::string());
 }
 
 bool WriteMailboxText(const char* valueName, const std::string& text) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "lobby/resource.h"
+
 namespace protocol {
 
 // Control messages, main client -> browser.
@@ -73,5 +75,12 @@ int32_t MailboxNumber(const std::string& text);
 
 // The low byte of a message parameter, which carries the flags.
 constexpr uint8_t LowByte(uintptr_t value) { return static_cast<uint8_t>(value & 0xFF); }
+
+// The toolbar button that a CommandStateChange code of the web view enables
+// or disables: Forward for 1, Back for 2; 0 for every other code (-1 asks to
+// update all commands, and names no button).
+constexpr unsigned NavigationButtonOf(long command) {
+    return command == 1 ? ID_WEB_FORWARD : command == 2 ? ID_WEB_BACK : 0;
+}
 
 }  // namespace protocol

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <optional>
 
 #include "diag/debuglog.h"
 #include "lobby/login_form.h"
 #include "lobby/mailbox.h"
 #include "lobby/protocol.h"
 #include "lobby/resource.h"
+#include "win/named_lock.h"
 
 namespace {
 
@@ -61,13 +63,18 @@ void CBrowserDlg::NavigateTo(const std::string& address) {
     webBrowser.Navigate2(url.Get(), empty.Get(), empty.Get(), empty.Get(), empty.Get());
 }
 
-void CBrowserDlg::NavigateWithLogin(const std::string& address) {
+void CBrowserDlg::NavigateWithLogin(const std::string& address, UrlLock lock) {
     win::Variant url;
     url.SetText(address);
+    // Taken before the values are read: an 8830 served while we wait posts
+    // them, and they are posted once.
+    std::optional<win::NamedLock> urlLock;
+    if (lock == UrlLock::Take) urlLock.emplace(kUrlLockName, kLockWaitMs);
     loginform::Values values = ReadLoginValues();
     std::string body = loginform::FormatBody(values);
     for (const char* text : loginform::EmptyFieldLogTexts(values)) debugPrint(diag::kLoginErrorLog, text);
     ConsumeLoginValues();
+    urlLock.reset();
 
     SafeArrayOwner array = MakeByteArray(body);
     if (!array) return;
@@ -128,9 +135,7 @@ void CBrowserDlg::OnSitePageCommand(UINT id) {
 }
 
 void CBrowserDlg::OnCommandStateChange(long command, bool enable) {
-    int buttonId = command == CWebBrowser2::kNavigateForward ? ID_WEB_FORWARD
-                   : command == CWebBrowser2::kNavigateBack  ? ID_WEB_BACK
-                                                             : 0;
+    const unsigned buttonId = protocol::NavigationButtonOf(command);
     if (!buttonId) return;
-    if (HWND button = GetDlgItem(buttonId)) EnableWindow(button, enable);
+    if (HWND button = GetDlgItem(static_cast<int>(buttonId))) EnableWindow(button, enable);
 }

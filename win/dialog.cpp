@@ -46,13 +46,20 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
+// The end request is checked after every message, sent ones included: a box
+// opened by a handler runs a loop of its own, which swallows the wake-up
+// that EndDialog posts, and a sent message is handled inside PeekMessage
+// without returning one.
 void CDialog::RunModalLoop() {
     running = true;
     MSG msg;
     while (!endRequested) {
-        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!endRequested) MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
             break;
         }
         // The dialog's children first (an in-place editor takes its own Enter

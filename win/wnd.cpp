@@ -1,5 +1,6 @@
 #include "win/wnd.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace win {
@@ -8,6 +9,15 @@ namespace {
 // The object pointer lives in a window property, not GWLP_USERDATA, so that
 // subclassed controls keep their user data.
 const char kThisProp[] = "win.CWnd.this";
+
+// Handlers of this thread's windows now running, nested, and the windows
+// finished meanwhile. A handler that notifies its parent may see the parent
+// destroy both: a view deleted with its window would take its control with
+// it while the control's handler still runs. Objects are therefore finished
+// only once the outermost handler of the thread has returned.
+thread_local int handlersRunning = 0;
+thread_local std::vector<CWnd*> finished;
+thread_local bool finishing = false;
 }  // namespace
 
 // Keeps the message being handled, for Default(); restores the outer one after
@@ -27,6 +37,7 @@ private:
 };
 
 CWnd::~CWnd() {
+    if (finalPending) finished.erase(std::remove(finished.begin(), finished.end(), this), finished.end());
     if (hwnd && superProc)
         UnsubclassWindow();
     else if (hwnd)
@@ -150,6 +161,19 @@ bool CWnd::WalkPreTranslateTree(HWND stop, MSG& msg) {
     return false;
 }
 
+// An object finished here may delete others, and their windows end in turn.
+void CWnd::FinishWindows() {
+    if (finishing) return;
+    finishing = true;
+    while (!finished.empty()) {
+        CWnd* done = finished.front();
+        finished.erase(finished.begin());
+        done->finalPending = false;
+        done->OnFinalMessage();
+    }
+    finishing = false;
+}
+
 LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = FromHandle(window);
     if (!self && msg == WM_NCCREATE) {
@@ -160,25 +184,21 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wp, LPARAM lp
     if (!self) return ::DefWindowProcA(window, msg, wp, lp);
 
     LRESULT result;
-    ++self->depth;
+    ++handlersRunning;
     {
         MessageScope scope(*self, msg, wp, lp);
         result = self->WindowProc(msg, wp, lp);
     }
-    --self->depth;
+    --handlersRunning;
     if (msg == WM_NCDESTROY) {
         if (self->superProc)
             self->UnsubclassWindow();
         else
             self->Unbind();
         self->finalPending = true;
+        finished.push_back(self);
     }
-    // A window destroyed from inside one of its own handlers is finished
-    // when that handler returns, so that nothing touches a deleted object.
-    if (self->finalPending && self->depth == 0) {
-        self->finalPending = false;
-        self->OnFinalMessage();
-    }
+    if (handlersRunning == 0) FinishWindows();
     return result;
 }
 

@@ -79,9 +79,9 @@ protected:
     LRESULT Default();
     // Runs the routes; false when none takes the message.
     bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-    // After the window's last message, once no message of the window is
-    // still being handled (an object may delete itself here); the binding is
-    // already gone.
+    // After the window's last message, once no handler of any window of the
+    // thread is still running (an object may delete itself here, and what it
+    // owns with it); the binding is already gone.
     virtual void OnFinalMessage() {}
 
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -97,9 +97,9 @@ private:
         WPARAM wp;
         LPARAM lp;
     };
+    static void FinishWindows();
     CurrentMessage current{};
-    int depth = 0;  // messages of the window being handled, nested
-    bool finalPending = false;
+    bool finalPending = false;  // in the thread's list of finished windows
     friend class MessageScope;
 };
 

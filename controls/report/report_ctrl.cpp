@@ -193,7 +193,7 @@ bool CReportCtrl::ShowColumn(int subItem) {
     AdjustTotalColumnWidth(def->width);
     ReadColumns();
     UpdateScrollBars();
-    InvalidateRect(hwnd, &itemArea, FALSE);
+    InvalidateCells();
     return true;
 }
 
@@ -213,7 +213,7 @@ int CReportCtrl::HideColumn(int subItem) {
     AdjustTotalColumnWidth(-item.cxy);
     ReadColumns();
     UpdateScrollBars();
-    InvalidateRect(hwnd, &itemArea, FALSE);
+    InvalidateCells();
     return result;
 }
 
@@ -231,7 +231,7 @@ bool CReportCtrl::SetColumnWidth(int subItem, int width) {
         ::SendMessageA(header, HDM_SETITEMA, index, reinterpret_cast<LPARAM>(&item));
         ReadColumns();
         UpdateScrollBars();
-        InvalidateRect(hwnd, &itemArea, FALSE);
+        InvalidateCells();
     }
     return true;
 }
@@ -458,6 +458,13 @@ void CReportCtrl::RedrawItems(int first, int last, bool updateNow) {
         if (!(first >= top + shown && top + shown < RowCount())) InvalidateRect(hwnd, &itemArea, FALSE);
     }
     if (updateNow) UpdateWindow(hwnd);
+}
+
+// The header changes without telling us (an inserted or deleted item sends
+// no HDN_ITEMCHANGED): the entry row's cells move with the rows'.
+void CReportCtrl::InvalidateCells() {
+    if (!IsRectEmpty(&entryRect)) InvalidateRect(hwnd, &entryRect, FALSE);
+    InvalidateRect(hwnd, &itemArea, FALSE);
 }
 
 void CReportCtrl::UpdateNow() {

@@ -201,6 +201,7 @@ private:
     void RecalcRowHeight();
     void ReadColumns();
     void UpdateScrollBars();
+    void InvalidateCells();
     bool SetBar(int bar, int max, int page, int pos);
     void PlaceHeader();
     static int ClampWidth(const report::SubItemDef& def, int width);

@@ -61,6 +61,9 @@ protected:
     // Closes the window like the Escape key and expects a clean end.
     void CloseAndExpectEnd(Process& process, HWND window) {
         PostMessageA(window, WM_CLOSE, 0, 0);
+        ExpectEnd(process);
+    }
+    static void ExpectEnd(Process& process) {
         DWORD code = 99;
         EXPECT_TRUE(process.WaitExit(kDefaultTimeoutMs, &code));
         EXPECT_EQ(code, 0u);
@@ -92,7 +95,12 @@ TEST_F(BrowserStart, TitleComesFromMainIni) {
     }
 }
 
-TEST_F(BrowserStart, LongNameStillFindsTheRunningCopy) {
+// A long name still finds the running copy, and an address longer than a
+// mailbox value of the main client's reaches it whole.
+TEST_F(BrowserStart, LongNameAndLongAddressReachTheRunningCopy) {
+    testweb::HttpRecorder site;
+    ASSERT_TRUE(site.Start());
+    const std::string path = "/second/" + std::string(300, 's');
     // 41 bytes are kept, never half of a double-byte character ("ソ", 83 5C, where the code page is 932).
     const std::string dbcsTitle = std::string(40, 'L') + (IsDBCSLeadByte(0x83) ? "" : "\x83") + " Browser";
     for (const auto& [name, title] : {std::pair{std::string(60, 'L'), std::string(41, 'L') + " Browser"},
@@ -103,10 +111,11 @@ TEST_F(BrowserStart, LongNameStillFindsTheRunningCopy) {
         HWND window = StartBrowserWindow(first, title);
         ASSERT_NE(window, nullptr);
 
+        site.Clear();
         Process second;
-        ASSERT_TRUE(second.Start(BrowserExe(), "http://second/", dir));
-        EXPECT_TRUE(second.WaitExit());
-        EXPECT_EQ(TopLevelWindows(second.Id(), "#32770").size(), 0u);
+        ASSERT_TRUE(second.Start(BrowserExe(), site.Url(path), dir));
+        ExpectEnd(second);
+        EXPECT_TRUE(site.WaitFor("POST", path));
         // The running copy opened the address it was handed, which empties "URL".
         EXPECT_EQ(reg::ReadMailbox("URL"), std::optional<std::string>(""));
         CloseAndExpectEnd(first, window);
@@ -118,9 +127,7 @@ TEST_F(BrowserStart, SecondStartHandsOverOnlyTheFirstWord) {
     FakeRunningCopy running("Acme Browser");
     Process second;
     ASSERT_TRUE(second.Start(BrowserExe(), "word1 word2", dir));
-    DWORD code = 99;
-    ASSERT_TRUE(second.WaitExit(kDefaultTimeoutMs, &code));
-    EXPECT_EQ(code, 0u);
+    ExpectEnd(second);
     EXPECT_EQ(running.urlsReceived, std::vector<std::string>{"word1"});
     EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "word1");
 }
@@ -131,7 +138,7 @@ TEST_F(BrowserStart, SecondStartWithoutAddressTouchesNothing) {
     FakeRunningCopy running("Acme Browser");
     Process second;
     ASSERT_TRUE(second.Start(BrowserExe(), "", dir));
-    ASSERT_TRUE(second.WaitExit());
+    ExpectEnd(second);
     EXPECT_TRUE(running.urlsReceived.empty());
     EXPECT_EQ(reg::ReadMailbox("URL").value_or(""), "keep");
 }
@@ -164,6 +171,8 @@ TEST_F(BrowserStart, QuickStartsGiveOneWindowThatOpensEveryAddress) {
     auto isRunning = [](const Process& copy) { return copy.Running(); };
     ASSERT_TRUE(PumpUntil([&] { return std::count_if(copies, copies + 3, isRunning) == 1; }));
     Process& kept = *std::find_if(copies, copies + 3, isRunning);
+    for (Process& copy : copies)
+        if (&copy != &kept) ExpectEnd(copy);
     HWND window = WaitForWindow("#32770", "Acme Browser", kept.Id());
     ASSERT_NE(window, nullptr);
     for (const std::string& path : paths) EXPECT_TRUE(site.WaitFor("POST", path)) << path;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "tests/support/testsupport.h"
 
 using namespace testsupport;
@@ -17,7 +19,7 @@ class Dispatcher : public ::testing::Test {
 protected:
     void SetUp() override {
         reg::CleanSystemKeys();
-        std::string dir = ScratchDir("dispatcher");
+        dir = ScratchDir("dispatcher");
         WriteFile(dir + "\\main.ini", "[main]\r\nname=Dispatch\r\n");
         window = StartBrowser(browser, dir, kTitle);
         ASSERT_NE(window, nullptr);
@@ -31,13 +33,13 @@ protected:
     bool LobbyShown() { return IsWindowVisible(GetDlgItem(window, kChatDisplay)) != FALSE; }
 
     // Sends a message whose handling shows a box with `text`; presses OK.
-    // The sender, the main client, must not wait for the user to press it.
+    // The sender, the main client, is released while the box is still open.
     void ExpectBoxFor(UINT msg, WPARAM wp, LPARAM lp, const std::string& text) {
-        DWORD_PTR result = 99;
-        EXPECT_TRUE(SendMessageTimeoutA(window, msg, wp, lp, SMTO_NORMAL, 2000, &result)) << text;
-        EXPECT_EQ(result, 0u) << text;
+        AsyncSend send(window, msg, wp, lp);
         HWND box = WaitForMessageBox(browser.Id(), text);
         ASSERT_NE(box, nullptr) << text;
+        EXPECT_EQ(send.Join(), std::optional<LRESULT>(0)) << text;
+        EXPECT_TRUE(IsWindowVisible(box)) << text;
         EXPECT_EQ(MessageBoxText(box), text);
         EXPECT_TRUE(DismissMessageBox(box, IDOK));
     }
@@ -45,20 +47,18 @@ protected:
     // it could not while a box of its handler was open.
     void ExpectNoBoxFor(UINT msg, WPARAM wp, LPARAM lp) {
         AsyncSend send(window, msg, wp, lp);
-        HWND box = nullptr;
-        ASSERT_TRUE(PumpUntil([&] { return send.Done() || (box = OpenBox()) != nullptr; }));
-        EXPECT_EQ(box, nullptr) << MessageBoxText(box);
-        if (box) DismissMessageBox(box);
+        ASSERT_TRUE(PumpUntil([&] { return send.Done() || Boxes() > 0; }));
+        EXPECT_EQ(Boxes(), 0u);
         EXPECT_EQ(send.Join(), std::optional<LRESULT>(0));
     }
-    HWND OpenBox() {
-        for (HWND shown : TopLevelWindows(browser.Id(), "#32770"))
-            if (shown != window && IsWindowVisible(shown)) return shown;
-        return nullptr;
+    size_t Boxes() {
+        std::vector<HWND> all = TopLevelWindows(browser.Id(), "#32770");
+        return std::count_if(all.begin(), all.end(), [&](HWND w) { return w != window && IsWindowVisible(w); });
     }
 
     FakeMainClient mainClient;
     Process browser;
+    std::string dir;
     HWND window = nullptr;
 };
 
@@ -71,10 +71,15 @@ TEST_F(Dispatcher, GreetsTheMainClientFirst) {
     EXPECT_EQ(mainClient.Commands()[0].lParam, 0);
 }
 
-TEST_F(Dispatcher, MessagesWithoutHandlerReturnZero) {
+TEST_F(Dispatcher, MessagesWithoutHandlerDoNothing) {
+    ASSERT_TRUE(mainClient.WaitForCommand(9031));
+    mainClient.Clear();
     for (UINT msg : {8831u, 9024u, 9026u, 9029u, 9030u, 9031u, 9034u, 9035u, 9037u, 9038u}) {
         EXPECT_EQ(SendMessageA(window, msg, 1, 1), 0) << msg;
     }
+    PumpFor(0);  // what the browser posted us
+    EXPECT_EQ(mainClient.CommandIds(), std::vector<unsigned>{});
+    EXPECT_TRUE(!LobbyShown() && Boxes() == 0);
     // Handled messages return the default result as well.
     EXPECT_EQ(SendMessageA(window, 9028, 1, 0), 0);
     EXPECT_EQ(SendMessageA(window, 9032, 0, 77), 0);
@@ -99,6 +104,30 @@ TEST_F(Dispatcher, ShowLobbyNeedsTheOnlineFlag) {
 TEST_F(Dispatcher, RefusedBuddyShowsInvalidNickname) {
     ExpectBoxFor(9036, 0, 42, "Invalid User Nickname.");
     EXPECT_TRUE(Alive());
+}
+
+// Released at once, the main client may repeat a refusal while its box is
+// open: one box per text. A close (the Cancel command WM_CLOSE comes to)
+// among the boxes, in any order, ends the browser once they are answered.
+TEST_F(Dispatcher, OneBoxPerTextAndACloseAmongBoxesIsKept) {
+    const UINT sends[][2] = {{9033, 0}, {WM_COMMAND, IDCANCEL}, {9036, 0}};
+    const char* const texts[] = {"Internet Connection Required.", nullptr, "Invalid User Nickname."};
+    int order[] = {0, 1, 2};
+    do {
+        if (!browser.Running()) window = StartBrowser(browser, dir, kTitle);
+        ASSERT_NE(window, nullptr);
+        std::vector<HWND> boxes;
+        for (int step : order) {
+            for (int i = 0; i < 10 && browser.Running(); i++)
+                SendMessageTimeoutA(window, sends[step][0], sends[step][1], 0, SMTO_NORMAL, kDefaultTimeoutMs, nullptr);
+            if (texts[step] && browser.Running()) boxes.push_back(WaitForMessageBox(browser.Id(), texts[step]));
+            if (!texts[step] && boxes.empty()) browser.WaitExit();  // closed with no box open
+            EXPECT_TRUE(!browser.Running() || (Settle(window) && Boxes() == boxes.size())) << order[0] << order[1];
+        }
+        for (auto box = boxes.rbegin(); box != boxes.rend(); ++box) EXPECT_TRUE(DismissMessageBox(*box));
+        DWORD code = 99;
+        EXPECT_TRUE(browser.WaitExit(kDefaultTimeoutMs, &code) && code == 0) << order[0] << order[1];
+    } while (std::next_permutation(order, order + 3));
 }
 
 TEST_F(Dispatcher, LobbyModeTakesTheKeyboardFromTheHiddenPage) {

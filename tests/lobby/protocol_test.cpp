@@ -49,3 +49,8 @@ TEST(Protocol, LowByteCarriesTheFlag) {
     EXPECT_EQ(LowByte(0x101), 1);
     EXPECT_EQ(LowByte(static_cast<uintptr_t>(-1)), 0xFF);
 }
+
+TEST(Protocol, OnlyTheBackAndForwardCodesNameAButton) {
+    const std::pair<long, unsigned> cases[] = {{1, 9101}, {2, 9100}, {-1, 0}, {0, 0}, {3, 0}, {-2, 0}};
+    for (const auto& c : cases) EXPECT_EQ(NavigationButtonOf(c.first), c.second) << c.first;
+}

@@ -16,6 +16,8 @@ namespace {
 const UINT kButtonId = 9100;
 const int kWidth = 16;
 const int kHeight = 14;
+// The rows of a toolbar strip, top to bottom.
+const int kNormalRow = 0, kPressedRow = 1, kHoverRow = 2, kDisabledRow = 3;
 
 // 32-bit pixels of a width x height area, drawn by `paint` into a DIB section.
 template <class Paint>
@@ -105,23 +107,23 @@ protected:
 };
 
 TEST_F(ShapedButton, HoverShowsWhileInsideAndLeavesWithoutClick) {
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kNormal));
+    EXPECT_EQ(WindowPixels(button), Face(kNormalRow));
     Mouse(WM_MOUSEMOVE, 0, 5, 5);
     EXPECT_TRUE(button.Hovering());
     EXPECT_EQ(GetCapture(), button.GetSafeHwnd());
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kHover));
+    EXPECT_EQ(WindowPixels(button), Face(kHoverRow));
 
     Mouse(WM_MOUSEMOVE, 0, 30, 5);
     EXPECT_FALSE(button.Hovering());
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kNormal));
+    EXPECT_EQ(WindowPixels(button), Face(kNormalRow));
     EXPECT_EQ(parent.clicks, 0);
 }
 
 TEST_F(ShapedButton, PressedWhileHeldAndNoClickWhenReleasedOutside) {
     Mouse(WM_MOUSEMOVE, 0, 5, 5);
     Mouse(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kPressed));
+    EXPECT_EQ(WindowPixels(button), Face(kPressedRow));
     // Held: moving out does not drop the capture, so the release is ours.
     Mouse(WM_MOUSEMOVE, MK_LBUTTON, 40, 30);
     EXPECT_EQ(GetCapture(), button.GetSafeHwnd());
@@ -129,7 +131,7 @@ TEST_F(ShapedButton, PressedWhileHeldAndNoClickWhenReleasedOutside) {
     EXPECT_EQ(parent.clicks, 0);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_FALSE(button.Hovering());
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kNormal));
+    EXPECT_EQ(WindowPixels(button), Face(kNormalRow));
 }
 
 TEST_F(ShapedButton, ReleaseInsideClicksAndKeepsHovering) {
@@ -138,26 +140,26 @@ TEST_F(ShapedButton, ReleaseInsideClicksAndKeepsHovering) {
     Mouse(WM_LBUTTONUP, 0, 5, 5);
     EXPECT_EQ(parent.clicks, 1);
     EXPECT_TRUE(button.Hovering());
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kHover));
+    EXPECT_EQ(WindowPixels(button), Face(kHoverRow));
     // A quick second click is a second press, not a double-click notice.
     Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 5, 5);
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kPressed));
+    EXPECT_EQ(WindowPixels(button), Face(kPressedRow));
     Mouse(WM_LBUTTONUP, 0, 5, 5);
     EXPECT_EQ(parent.clicks, 2);
 }
 
 TEST_F(ShapedButton, DisabledShowsTheFourthImage) {
     EnableWindow(button, FALSE);
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kDisabled));
+    EXPECT_EQ(WindowPixels(button), Face(kDisabledRow));
     Mouse(WM_MOUSEMOVE, 0, 5, 5);  // hover does not light a disabled button
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kDisabled));
+    EXPECT_EQ(WindowPixels(button), Face(kDisabledRow));
 }
 
 TEST_F(ShapedButton, CaptureTakenByAnotherWindowDropsTheHover) {
     Mouse(WM_MOUSEMOVE, 0, 5, 5);
     SetCapture(parent.hwnd);
     EXPECT_FALSE(button.Hovering());
-    EXPECT_EQ(WindowPixels(button), Face(CShapedButton::kNormal));
+    EXPECT_EQ(WindowPixels(button), Face(kNormalRow));
     ReleaseCapture();
     Mouse(WM_MOUSEMOVE, 0, 5, 5);  // and hovering again takes it back
     EXPECT_EQ(GetCapture(), button.GetSafeHwnd());

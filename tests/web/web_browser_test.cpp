@@ -173,8 +173,10 @@ TEST_F(WebBrowser, MethodsWithoutHistoryFailQuietly) {
     browser.GoForward();
     browser.Stop();
     browser.Refresh();
+    const size_t before = states.size();
     ASSERT_EQ(Get("/after"), S_OK);
     ASSERT_TRUE(recorder.WaitFor("GET", "/after"));
+    EXPECT_TRUE(PumpUntil([&] { return states.size() >= before + 2; })) << "back and forward told of, disabled";
     std::vector<std::string> paths;
     for (const testweb::HttpRequest& request : recorder.Requests())
         if (paths.empty() || request.path != "/one") paths.push_back(request.path);  // a reload may ask again

@@ -185,6 +185,19 @@ TEST_F(WebPages, MailboxUrlPostsTheLoginFormOnce) {
     EXPECT_EQ(CountPostsAnywhere(), 2u);
 }
 
+// A second start holds the lock of "URL" from its write until its 8830 (with
+// the address's length) is handled: a site page asked for meanwhile waits.
+TEST_F(WebPages, AHandedOverAddressOutlastsASitePageAskedForMeanwhile) {
+    ASSERT_NO_FATAL_FAILURE(OpenAtHome());
+    HANDLE lock = CreateMutexA(nullptr, TRUE, "Local\\QuintaraBrowserUrl");
+    reg::WriteMailbox("URL", recorder.Url("/handed"));
+    SendNotifyMessageA(window, 8828, 0, 0);  // handled before the 8830 sent after it
+    SendMessageA(window, 8830, 0, static_cast<LPARAM>(recorder.Url("/handed").size()));
+    ReleaseMutex(lock);
+    CloseHandle(lock);
+    EXPECT_TRUE(recorder.WaitFor("POST", "/handed"));
+}
+
 TEST_F(WebPages, EmptyMailboxPostsTheBareFormAndLogsSevenLines) {
     ASSERT_NO_FATAL_FAILURE(OpenAtHome());
     reg::WriteMailbox("URL", recorder.Url("/bare"));

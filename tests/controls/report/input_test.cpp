@@ -533,17 +533,18 @@ TEST_F(ReportInput, TheColumnChooserListsTheHiddenColumnsItAccepts) {
     ASSERT_TRUE(chooser->SubclassWindow(list));
     report.HideColumn(3);
     report.SetColumnChooser(chooser.get());
-    auto reorder = [&] {  // the first column dragged behind the last; the list refilled from scratch
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
+    auto reorder = [&] {  // the first column dragged behind the last
         for (auto [msg, x] : {std::pair{WM_LBUTTONDOWN, 20}, {WM_MOUSEMOVE, 40}, {WM_MOUSEMOVE, 95}, {WM_LBUTTONUP, 95}})
             headertest::Mouse(report.GetHeader(), msg, POINT{x, 5}, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON);
         UpdateWindow(report);
     };
+    // The user's pick (*) stays through resizes, moves and changes of the list.
     const std::pair<std::function<void()>, const char*> steps[] = {
         {[] {}, ""},
         {[&] { report.HideColumn(1); report.HideColumn(0); }, "Name=0 Col1=1"},
-        {[&] { report.ShowColumn(0); }, "Col1=1"},  // behind Col2
-        {reorder, "Col1=1"},
+        {[&] { SendMessageA(list, LB_SETCURSEL, 1, 0); report.SetColumnWidth(2, 60); }, "Name=0 *Col1=1"},
+        {[&] { report.ShowColumn(0); }, "*Col1=1"},  // behind Col2
+        {reorder, "*Col1=1"},
     };
     for (const auto& [change, expected] : steps) {
         change();
@@ -551,7 +552,8 @@ TEST_F(ReportInput, TheColumnChooserListsTheHiddenColumnsItAccepts) {
         for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
             char text[16] = "";
             SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-            entries += std::string(i ? " " : "") + text + "=" + std::to_string(chooser->SubItemAt(i));
+            entries += std::string(i ? " " : "") + (SendMessageA(list, LB_GETCURSEL, 0, 0) == i ? "*" : "") + text +
+                       "=" + std::to_string(chooser->SubItemAt(i));
         }
         EXPECT_EQ(entries, expected);
     }

@@ -409,6 +409,10 @@ TEST_F(ReportPaint, AfterScrollsAndInsertsTheWindowShowsAFullRepaint) {
         {"tree by pages", Tree | look, 20, {scroll(SB_PAGEDOWN, 3), scroll(SB_TOP, 1)}},
         {"rows added below a full view", look, 30, {append(1), append(40), scroll(SB_PAGEDOWN, 1), append(5)}},
         {"rows that make the bar appear", Tree | look, 2, {append(3), append(10), scroll(SB_LINEDOWN, 1)}},
+        {"a column hidden and shown under an entry row",
+         EntryRow | look,
+         5,
+         {[&] { SetText(-1, 1, "entry"); }, [&] { report.HideColumn(1); }, [&] { report.ShowColumn(1); }}},
     };
     for (const Case& c : cases) {
         Reset();

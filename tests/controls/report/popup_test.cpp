@@ -419,6 +419,43 @@ TEST(ReportView, ClassesAreMadeByName) {
     EXPECT_EQ(frame.GetSafeHwnd(), nullptr);
 }
 
+// A view closed from its list (a click, a double click, a row selected) goes,
+// its control with it, only once the control's handler has returned: not yet
+// when the view's answer returns to the control.
+bool viewGone = false, goneDuringNotify = false;
+struct ClosingView : CReportView {
+    UINT closeOn = 0;
+    ~ClosingView() override { viewGone = true; }
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == closeOn) DestroyWindow(hwnd);
+        return CReportView::WindowProc(msg, wp, lp);
+    }
+};
+LRESULT CALLBACK AfterNotify(int code, WPARAM wp, LPARAM lp) {
+    if (reinterpret_cast<CWPRETSTRUCT*>(lp)->message == WM_NOTIFY) goneDuringNotify |= viewGone;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST(ReportView, AViewClosedFromItsListGoesAfterTheListsHandler) {
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, AfterNotify, nullptr, GetCurrentThreadId());
+    for (auto [code, msg] : {std::pair{NotifyClick, WM_LBUTTONDOWN}, {NotifyDoubleClick, WM_LBUTTONDBLCLK},
+                             {NotifyStateChanged, WM_LBUTTONDOWN}}) {
+        viewGone = goneDuringNotify = false;
+        auto* view = new ClosingView;
+        ASSERT_TRUE(view->Create(Tree | WS_CHILD, RECT{0, 0, 200, 150}, reportwin::RecordingParent::Shared().hwnd, 7));
+        view->DeleteWithWindow();
+        view->closeOn = static_cast<UINT>(code);
+        view->OnInitialUpdate();
+        CReportCtrl& list = view->GetReportCtrl();
+        list.DefineSubItem({0, 150, 0, 0, 0, "Name"});
+        list.ShowColumn(0);
+        list.InsertItem("row", -1, -1, -1, RootNode, LastChild, -1);
+        SendMessageA(list, msg, MK_LBUTTON, MAKELPARAM(20, list.ItemArea().top + 2));
+        EXPECT_TRUE(viewGone && !goneDuringNotify) << code;
+    }
+    UnhookWindowsHookEx(hook);
+}
+
 TEST(ReportView, MakesOneControlAtTheFirstUpdateAndKeepsItFilling) {
     reportwin::RecordingParent& parent = reportwin::RecordingParent::Shared();
     CReportView::RegisterClasses();
