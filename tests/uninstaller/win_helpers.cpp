@@ -266,10 +266,7 @@ MappedDrive::MappedDrive(char letter, const std::string& target) {
     Sleep(1100);  // Wine reads the drives' places again once a second
 }
 
-MappedDrive::~MappedDrive() {
-    RunUnix("/bin/rm", "/bin/rm -f \"" + link + "\"");
-    Sleep(1100);
-}
+MappedDrive::~MappedDrive() { RunUnix("/bin/rm", "/bin/rm -f \"" + link + "\""); }
 
 static const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
