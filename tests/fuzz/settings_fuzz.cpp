@@ -40,28 +40,42 @@ void CheckColour(const std::string& text) {
     Check(rgb.r == fields[0] && rgb.g == fields[1] && rgb.b == fields[2]);
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if ('A' <= c && c <= 'Z') c = static_cast<char>(c + 32);
+// The settings reach the rules as wide text: a byte from 0x80 up takes the
+// next one with it into one UTF-16 unit, so any unit can come.
+std::wstring Wide(const std::string& bytes) {
+    std::wstring text;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80 || i + 1 == bytes.size())
+            text += static_cast<wchar_t>(b);
+        else
+            text += static_cast<wchar_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
+    }
+    return text;
+}
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s)
+        if (L'A' <= c && c <= L'Z') c = static_cast<wchar_t>(c + 32);
     return s;
 }
 
-void CheckDirectory(const std::string& dir, const std::string& name) {
-    const std::string n = NormalizeDirText(dir);
+void CheckDirectory(const std::wstring& dir, const std::wstring& name) {
+    const std::wstring n = NormalizeDirText(dir);
     Check(NormalizeDirText(n) == n);
-    Check(n.find('/') == std::string::npos);
+    Check(n.find(L'/') == std::wstring::npos);
     const DirSyntax syntax = ClassifyDir(n);
     Check((syntax == DirSyntax::Empty) == n.empty());
     if (syntax != DirSyntax::Absolute) return;
     // Only an absolute directory is ever removed: it has a parent that contains it.
-    const std::string parent = ParentPath(n);
+    const std::wstring parent = ParentPath(n);
     const DirSyntax parentSyntax = ClassifyDir(parent);
     Check(parentSyntax == DirSyntax::Root || parentSyntax == DirSyntax::Absolute);
     Check(parent.size() < n.size() && IsSameOrParentPath(parent, n) && !IsSameOrParentPath(n, parent));
     Check(IsSameOrParentPath(Lower(parent), n) && IsSameOrParentPath(n, Lower(n)));
     if (!IsPlainName(name)) return;
     // A plain name stays below the directory it is put in.
-    const std::string child = n + "\\" + name;
+    const std::wstring child = n + L"\\" + name;
     Check(ParentPath(child) == n && IsSameOrParentPath(n, child) && !IsSameOrParentPath(child, n));
 }
 
@@ -72,6 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckColour(text);
     // The first line is a directory, the rest a name to put below it.
     size_t newline = text.find('\n');
-    CheckDirectory(text.substr(0, newline), newline == std::string::npos ? std::string() : text.substr(newline + 1));
+    CheckDirectory(Wide(text.substr(0, newline)), Wide(newline == std::string::npos ? std::string() : text.substr(newline + 1)));
     return 0;
 }
