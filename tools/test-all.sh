@@ -34,8 +34,8 @@ echo "build: native, $other programs and fuzz built $(elapsed)"
 echo "== native tests (AddressSanitizer, UBSan)"
 (cd "$root/build/native" && ctest --output-on-failure -j2) || status=1
 # The fuzz targets run while the Windows tests still wait on their windows.
-echo "== fuzz targets (libFuzzer, 20 s each, two at a time)"
-nice -n 10 bash "$root/tools/fuzz.sh" 20 || status=1
+echo "== fuzz targets (libFuzzer, 10 s each, two at a time)"
+nice -n 10 bash "$root/tools/fuzz.sh" 10 || status=1
 echo "$(elapsed)"
 
 echo "== Windows tests ($FLAVOUR, Wine, two lanes)"
