@@ -7,7 +7,7 @@
 #
 # The Windows tests mostly wait on windows and timers, so the other builds
 # are compiled and the fuzz targets run, at a lower priority, while they run;
-# of the other flavour only the programs and tools are built.
+# of the other flavour only the two programs are built.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh"
@@ -27,8 +27,9 @@ windows=$!
 
 status=0
 nice -n 10 bash "$root/tools/build.sh" --native || status=1
-# The other flavour's programs and tools; its tests run on the hosts that pick it.
-nice -n 10 bash "$root/tools/build.sh" --"$other" programs || status=1
+# The other flavour's two programs; its tests and tools are built and run on
+# the hosts that pick it.
+nice -n 10 bash "$root/tools/build.sh" --"$other" browser uninstaller || status=1
 nice -n 10 bash "$root/tools/fuzz.sh" --build || status=1
 echo "build: native, $other programs and fuzz built $(elapsed)"
 echo "== native tests (AddressSanitizer, UBSan)"
