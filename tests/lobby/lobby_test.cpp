@@ -355,18 +355,30 @@ TEST_F(Lobby, AScreenReaderReadsAndDrivesACrowdedLobby) {
         entry.childId = CHILDID_SELF;
         return acctree::Format(entry);
     };
-    // Role names come in the system's language.
+    // Role and state names come in the system's language.
     auto role = [](DWORD id) {
         char text[64] = "";
         GetRoleTextA(id, text, sizeof text);
         return std::string(text);
     };
-    EXPECT_EQ(line(tree[0]), role(ROLE_SYSTEM_OUTLINE) +
-                                 " \"Players\" state=focusable,multi selectable,extended selectable [MFCReportCtrl 1018]");
+    auto states = [](std::initializer_list<DWORD> bits) {
+        std::string out;
+        for (DWORD bit : bits) {
+            char text[64] = "";
+            GetStateTextA(bit, text, sizeof text);
+            out += (out.empty() ? "" : ",") + std::string(text);
+        }
+        return out;
+    };
+    const std::string selectable = states({STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_SELECTABLE});
+    EXPECT_EQ(line(tree[0]),
+              role(ROLE_SYSTEM_OUTLINE) + " \"Players\" state=" +
+                  states({STATE_SYSTEM_FOCUSABLE, STATE_SYSTEM_MULTISELECTABLE, STATE_SYSTEM_EXTSELECTABLE}) +
+                  " [MFCReportCtrl 1018]");
     EXPECT_EQ(line(tree[1]), role(ROLE_SYSTEM_OUTLINEITEM) +
-                                 " \"Lobby All User\" value=\"0\" action=\"Double Click\" state=focusable,selectable");
-    EXPECT_EQ(line(tree[2]), role(ROLE_SYSTEM_OUTLINEITEM) +
-                                 " \"Table 0\" value=\"0\" action=\"Expand\" state=collapsed,focusable,selectable");
+                                 " \"Lobby All User\" value=\"0\" action=\"Double Click\" state=" + selectable);
+    EXPECT_EQ(line(tree[2]), role(ROLE_SYSTEM_OUTLINEITEM) + " \"Table 0\" value=\"0\" action=\"Expand\" state=" +
+                                 states({STATE_SYSTEM_COLLAPSED}) + "," + selectable);
     long count = 0;
     ASSERT_EQ(object->get_accChildCount(&count), S_OK);
     EXPECT_EQ(count, 1 + 1 + kTables) << "the header and the rows";

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     const UINT codePage = GetACP();
     std::printf("code page %u\n", codePage);
     const char* wanted = std::getenv("WINE_CODEPAGE");
-    if (wanted && std::strtoul(wanted, nullptr, 10) != codePage) {
+    if (wanted && *wanted && std::strtoul(wanted, nullptr, 10) != codePage) {
         std::fprintf(stderr, "asked for code page %s, running under %u\n", wanted, codePage);
         return 1;
     }

@@ -33,6 +33,7 @@ std::string Unique() {
 std::string TrailBackslashName(bool folder) {
     if (GetACP() == 932) return Narrow(folder ? L"\u30BD" : L"\u8868");
     if (GetACP() == 936) return Narrow(folder ? L"\u4FD3" : L"\u4E57");
+    if (GetACP() == 950) return Narrow(folder ? L"\u8A31" : L"\u529F");
     return folder ? "Quintara Inst" : "Games";
 }
 
